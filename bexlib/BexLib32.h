@@ -1,0 +1,9 @@
+// BexLib32: the shared utility library of the Tur engineering suite.
+// One include and one import library (BexLib32.dll.a) give an application all of it.
+#pragma once
+
+#include "bexdefs.h"
+#include "frame/bexlib32.h"
+#include "frame/kelmdbg.h"
+#include "text/strres.h"
+#include "ipc/AckMsg.h"

@@ -1,0 +1,36 @@
+// The library frame: its module, and the message boxes for errors the user must see.
+#pragma once
+
+#include "../bexdefs.h"
+
+#ifdef BEX_BUILDING_LIBRARY
+// The library's own module: every string resource of the library is loaded from here.
+extern HINSTANCE g_hBexLib;
+// The identifier of "MsgBexAck", registered at load.
+extern UINT g_nBexAckMsg;
+#endif
+
+// An error box with string nFormatID (of this library) formatted with the two arguments.
+// (The arguments are DWORD on 32-bit Windows; pointer-sized so that a text argument survives 64-bit.)
+BEXFN int BEXAPI SystemError(HWND hWnd, UINT nFormatID, DWORD_PTR dwArg1, DWORD_PTR dwArg2);
+// The same as an information box.
+BEXFN int BEXAPI SystemInfo(HWND hWnd, UINT nFormatID, DWORD_PTR dwArg1, DWORD_PTR dwArg2);
+// The system's text for the calling thread's last error.
+BEXFN void BEXAPI LastError(HWND hWnd);
+// "Error <nID>: <string nID formatted with the arguments>", captioned with the application's title.
+BEXFN void __cdecl DllError(UINT nID, ...);
+
+// The library's message texts, usable by applications as nFormatID and nID.
+#define IDS_BEX_BROWSEFOR      134
+#define IDS_BEX_OUTOFMEMORY    135
+#define IDS_BEX_CANNOTOPEN     136
+#define IDS_BEX_CANNOTREAD     137
+#define IDS_BEX_INVALIDFILE    138
+#define IDS_BEX_COPYRIGHT      139
+#define IDS_BEX_INVALIDDIB     140
+#define IDS_BEX_NOTFOUND       141
+#define IDS_BEX_READERROR      142
+#define IDS_BEX_WRITEERROR     143
+#define IDS_BEX_SYSTEMERROR    1000
+#define IDS_BEX_ERRORFORMAT    1001
+#define IDS_BEX_SYSTEMINFO     1002

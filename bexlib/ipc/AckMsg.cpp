@@ -1,0 +1,6 @@
+#include "AckMsg.h"
+
+UINT BEXAPI RegisterBexAckMessage()
+{
+    return RegisterWindowMessageA("MsgBexAck");
+}

@@ -1,0 +1,3 @@
+#include "fxwnd.h"
+
+IMPLEMENT_DYNAMIC(CWnd, CObject)

@@ -1,0 +1,475 @@
+#include "harness.h"
+
+#include <stdio.h>
+#include <map>
+#include <algorithm>
+
+namespace harness {
+
+// ---------------------------------------------------------------------------------------------
+// MsgBoxCatcher
+
+static thread_local MsgBoxCatcher* t_pCatcher = NULL;
+
+MsgBoxCatcher::MsgBoxCatcher()
+{
+    t_pCatcher = this;
+    m_hProbe = CreateWindowExA(0, "STATIC", "probe", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+    m_hHook = SetWindowsHookExA(WH_CBT, CbtProc, NULL, GetCurrentThreadId());
+}
+
+MsgBoxCatcher::~MsgBoxCatcher()
+{
+    UnhookWindowsHookEx(m_hHook);
+    DestroyWindow(m_hProbe);
+    t_pCatcher = NULL;
+}
+
+LRESULT CALLBACK MsgBoxCatcher::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    MsgBoxCatcher* p = t_pCatcher;
+    if (p && nCode == HCBT_ACTIVATE) {
+        HWND hWnd = (HWND)wParam;
+        char szClass[16];
+        // Under Wine the box's text is still empty here: read it once the dialog has initialised,
+        // from a timer that fires inside the box's own modal loop.
+        if (GetClassNameA(hWnd, szClass, sizeof(szClass)) && strcmp(szClass, "#32770") == 0 &&
+            std::find(p->m_pending.begin(), p->m_pending.end(), hWnd) == p->m_pending.end()) {
+            p->m_pending.push_back(hWnd);
+            SetTimer(NULL, 0, 20, TimerProc);
+        }
+    }
+    return CallNextHookEx(p ? p->m_hHook : NULL, nCode, wParam, lParam);
+}
+
+void CALLBACK MsgBoxCatcher::TimerProc(HWND, UINT, UINT_PTR idTimer, DWORD)
+{
+    KillTimer(NULL, idTimer);
+    MsgBoxCatcher* p = t_pCatcher;
+    if (p == NULL || p->m_pending.empty())
+        return;
+    HWND hBox = p->m_pending.front();
+    p->m_pending.erase(p->m_pending.begin());
+    if (IsWindow(hBox))
+        p->Handle(hBox);
+}
+
+void MsgBoxCatcher::Handle(HWND hBox)
+{
+    MsgBox box;
+    char sz[4096];
+    GetWindowTextA(hBox, sz, sizeof(sz));
+    box.caption = sz;
+    // The text is the static control whose id is 0xFFFF.
+    if (GetDlgItemTextA(hBox, 0xFFFF, sz, sizeof(sz)))
+        box.text = sz;
+    box.owner = GetWindow(hBox, GW_OWNER);
+    box.taskModal = !IsWindowEnabled(m_hProbe);
+
+    auto shown = [&](int id) {
+        HWND h = GetDlgItem(hBox, id);
+        return h != NULL && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE);
+    };
+    if (shown(IDABORT) && shown(IDRETRY) && shown(IDIGNORE)) box.type = MB_ABORTRETRYIGNORE;
+    else if (shown(IDYES) && shown(IDNO) && shown(IDCANCEL)) box.type = MB_YESNOCANCEL;
+    else if (shown(IDYES) && shown(IDNO)) box.type = MB_YESNO;
+    else if (shown(IDRETRY) && shown(IDCANCEL)) box.type = MB_RETRYCANCEL;
+    else if (shown(IDOK) && shown(IDCANCEL)) box.type = MB_OKCANCEL;
+    else box.type = MB_OK;
+
+    HICON hIcon = NULL;
+    for (HWND h = GetWindow(hBox, GW_CHILD); h && !hIcon; h = GetWindow(h, GW_HWNDNEXT))
+        if ((GetWindowLongA(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            hIcon = (HICON)SendMessageA(h, STM_GETICON, 0, 0);
+    if (hIcon == LoadIcon(NULL, IDI_HAND)) box.icon = MB_ICONHAND;
+    else if (hIcon == LoadIcon(NULL, IDI_QUESTION)) box.icon = MB_ICONQUESTION;
+    else if (hIcon == LoadIcon(NULL, IDI_EXCLAMATION)) box.icon = MB_ICONEXCLAMATION;
+    else if (hIcon == LoadIcon(NULL, IDI_ASTERISK)) box.icon = MB_ICONASTERISK;
+    m_boxes.push_back(box);
+    if (m_onBox)
+        m_onBox(box);
+
+    int nAnswer = IDOK;
+    if (!m_answers.empty()) {
+        nAnswer = m_answers.front();
+        m_answers.erase(m_answers.begin());
+    } else if (box.type == MB_ABORTRETRYIGNORE) {
+        nAnswer = IDIGNORE;
+    } else if (box.type == MB_YESNO || box.type == MB_YESNOCANCEL) {
+        nAnswer = IDNO;
+    }
+    PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(nAnswer, BN_CLICKED), (LPARAM)GetDlgItem(hBox, nAnswer));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Receiver
+
+static std::string TagOf(ULONG_PTR dwData)
+{
+    char sz[5] = {};
+    memcpy(sz, &dwData, 4);
+    return std::string(sz, 4);
+}
+
+Receiver::Receiver(const char* pszClass, bool bHang) : m_class(pszClass), m_bHang(bHang)
+{
+    m_hReady = CreateEventA(NULL, TRUE, FALSE, NULL);
+    m_hThread = CreateThread(NULL, 0, ThreadProc, this, 0, NULL);
+    WaitForSingleObject(m_hReady, 10000);
+}
+
+Receiver::~Receiver()
+{
+    if (m_hWnd)
+        PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+    if (m_bHang)
+        TerminateThread(m_hThread, 0);
+    WaitForSingleObject(m_hThread, 10000);
+    CloseHandle(m_hThread);
+    CloseHandle(m_hReady);
+}
+
+DWORD WINAPI Receiver::ThreadProc(LPVOID pv)
+{
+    Receiver* p = static_cast<Receiver*>(pv);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = p->m_class.c_str();
+    RegisterClassA(&wc);
+    p->m_hWnd = CreateWindowExA(0, p->m_class.c_str(), "receiver", WS_OVERLAPPED, 0, 0, 10, 10,
+                                NULL, NULL, wc.hInstance, p);
+    SetEvent(p->m_hReady);
+    if (p->m_bHang) {
+        Sleep(INFINITE);   // never pumps again: a hung receiver
+    }
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    UnregisterClassA(p->m_class.c_str(), wc.hInstance);
+    return 0;
+}
+
+LRESULT CALLBACK Receiver::WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_NCCREATE)
+        SetWindowLongPtrA(hWnd, GWLP_USERDATA, (LONG_PTR)((CREATESTRUCTA*)lParam)->lpCreateParams);
+    Receiver* p = (Receiver*)GetWindowLongPtrA(hWnd, GWLP_USERDATA);
+    switch (uMsg) {
+    case WM_COPYDATA: {
+        const COPYDATASTRUCT* pcds = (const COPYDATASTRUCT*)lParam;
+        CopyData cd;
+        cd.tag = TagOf(pcds->dwData);
+        cd.bytes.assign((const char*)pcds->lpData, pcds->cbData);
+        cd.wParam = wParam;
+        std::lock_guard<std::mutex> lock(p->m_mutex);
+        p->m_received.push_back(cd);
+        return TRUE;
+    }
+    case WM_CLOSE:
+        DestroyWindow(hWnd);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}
+
+std::vector<CopyData> Receiver::Received()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_received;
+}
+
+std::string Receiver::Text()
+{
+    std::string s;
+    for (const CopyData& cd : Received())
+        s += cd.bytes;
+    return s;
+}
+
+void Receiver::Clear()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_received.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// ReceiverProcess: recvhost.exe CLASS FILE [hang] writes one line per message:
+// "<tag> <wParam hex> <hex bytes>".
+
+ReceiverProcess::ReceiverProcess(const char* pszClass, bool bHang)
+{
+    char szFile[MAX_PATH];
+    GetTempFileNameA(TempDir().c_str(), "rcv", 0, szFile);
+    m_file = szFile;
+    std::string cmd = "\"" + ModuleDir() + "recvhost.exe\" " + pszClass + " \"" + m_file + "\"" + (bHang ? " hang" : "");
+    STARTUPINFOA si = { sizeof(si) };
+    if (!CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &m_pi))
+        return;
+    // The child is ready when its window can be found.
+    for (int i = 0; i < 500 && m_hWnd == NULL; ++i) {
+        HWND h = FindWindowA(pszClass, NULL);
+        DWORD pid = 0;
+        if (h)
+            GetWindowThreadProcessId(h, &pid);
+        if (h && pid == m_pi.dwProcessId)
+            m_hWnd = h;
+        else
+            Sleep(20);
+    }
+}
+
+ReceiverProcess::~ReceiverProcess()
+{
+    if (!m_bFinished)
+        Finish();
+}
+
+std::vector<CopyData> ReceiverProcess::Finish()
+{
+    m_bFinished = true;
+    std::vector<CopyData> result;
+    if (m_pi.hProcess == NULL)
+        return result;
+    if (m_hWnd)
+        PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(m_pi.hProcess, 5000) != WAIT_OBJECT_0)
+        TerminateProcess(m_pi.hProcess, 1);
+    CloseHandle(m_pi.hProcess);
+    CloseHandle(m_pi.hThread);
+    m_pi = {};
+    std::string data = ReadFileBytes(m_file);
+    DeleteFileA(m_file.c_str());
+    size_t pos = 0;
+    while (pos < data.size()) {
+        size_t eol = data.find('\n', pos);
+        if (eol == std::string::npos)
+            break;
+        std::string line = data.substr(pos, eol - pos);
+        pos = eol + 1;
+        char tag[5] = {};
+        unsigned long long wp = 0;
+        int n = 0;
+        if (sscanf(line.c_str(), "%4c %llx %n", tag, &wp, &n) < 2)
+            continue;
+        CopyData cd;
+        cd.tag = std::string(tag, 4);
+        cd.wParam = (UINT_PTR)wp;
+        for (size_t i = n; i + 1 < line.size(); i += 2) {
+            unsigned b = 0;
+            sscanf(line.c_str() + i, "%2x", &b);
+            cd.bytes += (char)b;
+        }
+        result.push_back(cd);
+    }
+    return result;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Child processes
+
+static std::map<std::string, void (*)()>& Children()
+{
+    static std::map<std::string, void (*)()> s_children;
+    return s_children;
+}
+
+void RegisterChild(const char* pszName, void (*pfn)()) { Children()[pszName] = pfn; }
+
+bool RunChildFromCommandLine(int argc, char** argv, int* pExitCode)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (strcmp(argv[i], "--child") == 0) {
+            auto it = Children().find(argv[i + 1]);
+            if (it == Children().end()) {
+                *pExitCode = 99;
+                return true;
+            }
+            it->second();
+            fflush(stdout);
+            *pExitCode = 0;
+            return true;
+        }
+    return false;
+}
+
+namespace {
+struct PipeReader {
+    HANDLE h;
+    std::string* out;
+    static DWORD WINAPI Run(LPVOID pv)
+    {
+        PipeReader* p = static_cast<PipeReader*>(pv);
+        char buf[4096];
+        DWORD n;
+        while (ReadFile(p->h, buf, sizeof(buf), &n, NULL) && n)
+            p->out->append(buf, n);
+        return 0;
+    }
+};
+}  // namespace
+
+ChildResult RunProgram(const std::string& cmdLine, DWORD dwTimeoutMs)
+{
+    ChildResult r;
+    SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
+    HANDLE hRead = NULL, hWrite = NULL;
+    CreatePipe(&hRead, &hWrite, &sa, 0);
+    SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = { sizeof(si) };
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = hWrite;
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    std::string cmd = cmdLine;
+    if (!CreateProcessA(NULL, &cmd[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi)) {
+        CloseHandle(hRead);
+        CloseHandle(hWrite);
+        r.exitCode = (DWORD)-1;
+        return r;
+    }
+    CloseHandle(hWrite);
+    // Read on a thread so that a child filling the pipe cannot deadlock with our wait.
+    PipeReader rd = { hRead, &r.output };
+    HANDLE hThread = CreateThread(NULL, 0, PipeReader::Run, &rd, 0, NULL);
+    if (WaitForSingleObject(pi.hProcess, dwTimeoutMs) != WAIT_OBJECT_0) {
+        r.timedOut = true;
+        TerminateProcess(pi.hProcess, 1);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    GetExitCodeProcess(pi.hProcess, &r.exitCode);
+    WaitForSingleObject(hThread, 5000);
+    CloseHandle(hThread);
+    CloseHandle(hRead);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return r;
+}
+
+ChildResult RunChild(const char* pszName, DWORD dwTimeoutMs)
+{
+    char szExe[MAX_PATH];
+    GetModuleFileNameA(NULL, szExe, MAX_PATH);
+    return RunProgram(std::string("\"") + szExe + "\" --child " + pszName, dwTimeoutMs);
+}
+
+// ---------------------------------------------------------------------------------------------
+// GuardedBuffer
+
+GuardedBuffer::GuardedBuffer(size_t cb) : m_cb(cb)
+{
+    SYSTEM_INFO si;
+    GetSystemInfo(&si);
+    size_t page = si.dwPageSize;
+    size_t cbData = (cb + page - 1) / page * page;
+    m_cbAlloc = cbData + page;
+    m_base = (char*)VirtualAlloc(NULL, m_cbAlloc, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    DWORD dwOld;
+    VirtualProtect(m_base + cbData, page, PAGE_NOACCESS, &dwOld);
+    m_p = m_base + cbData - cb;
+}
+
+GuardedBuffer::~GuardedBuffer()
+{
+    if (m_base)
+        VirtualFree(m_base, 0, MEM_RELEASE);
+}
+
+GuardedBuffer GuardedBuffer::Text(const char* psz)
+{
+    size_t n = strlen(psz) + 1;
+    GuardedBuffer b(n);
+    memcpy(b.m_p, psz, n);
+    return b;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files
+
+std::string ModuleDir()
+{
+    char sz[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, sz, MAX_PATH);
+    std::string s(sz, n);
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+std::string TempDir()
+{
+    static LONG s_n = 0;
+    char szTemp[MAX_PATH];
+    GetTempPathA(MAX_PATH, szTemp);
+    for (;;) {
+        char sz[MAX_PATH];
+        snprintf(sz, sizeof(sz), "%sbex%lu_%ld", szTemp, GetCurrentProcessId(), InterlockedIncrement(&s_n));
+        if (CreateDirectoryA(sz, NULL))
+            return std::string(sz) + "\\";
+    }
+}
+
+void RemoveTree(const std::string& dir)
+{
+    std::string base = dir;
+    if (!base.empty() && base.back() == '\\')
+        base.pop_back();
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((base + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, ".."))
+                continue;
+            std::string p = base + "\\" + fd.cFileName;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(p);
+            else {
+                SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(p.c_str());
+            }
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(base.c_str());
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD n = 0;
+    if (h != INVALID_HANDLE_VALUE) {
+        WriteFile(h, bytes.data(), (DWORD)bytes.size(), &n, NULL);
+        CloseHandle(h);
+    }
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::string s;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return s;
+    char buf[65536];
+    DWORD n;
+    while (ReadFile(h, buf, sizeof(buf), &n, NULL) && n)
+        s.append(buf, n);
+    CloseHandle(h);
+    return s;
+}
+
+void PumpFor(DWORD nMs)
+{
+    DWORD dwEnd = GetTickCount() + nMs;
+    while ((LONG)(dwEnd - GetTickCount()) > 0) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+}  // namespace harness

@@ -1,0 +1,151 @@
+// The test harness: real tools on the real Win32 API (as Wine implements it), shared by every suite.
+#pragma once
+
+#include <windows.h>
+#include <string>
+#include <vector>
+#include <functional>
+#include <mutex>
+
+namespace harness {
+
+// ---------------------------------------------------------------------------------------------
+// Message boxes. While a catcher lives, every message box that the code under test opens on the
+// catcher's thread is recorded and answered with the next button the test queued (IDOK when the
+// queue is empty, or the box's only button).
+struct MsgBox {
+    std::string text;
+    std::string caption;
+    UINT type = 0;        // MB_OK, MB_ABORTRETRYIGNORE, ... read from the buttons it shows
+    UINT icon = 0;        // MB_ICONHAND, MB_ICONEXCLAMATION, ... read from the icon it shows
+    bool taskModal = false;  // the thread's other windows were disabled while it was up
+    HWND owner = NULL;
+};
+
+class MsgBoxCatcher {
+public:
+    MsgBoxCatcher();
+    ~MsgBoxCatcher();
+    void Answer(int nButton) { m_answers.push_back(nButton); }
+    // Called with each box while it is still up, before it is answered.
+    void OnBox(std::function<void(const MsgBox&)> fn) { m_onBox = fn; }
+    const std::vector<MsgBox>& Boxes() const { return m_boxes; }
+    size_t Count() const { return m_boxes.size(); }
+    const MsgBox& Last() const { return m_boxes.back(); }
+
+private:
+    static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
+    void Handle(HWND hBox);
+
+    HHOOK m_hHook;
+    HWND m_hProbe;        // a window of this thread: disabled means the box is task-modal
+    std::vector<int> m_answers;
+    std::vector<MsgBox> m_boxes;
+    std::vector<HWND> m_pending;
+    std::function<void(const MsgBox&)> m_onBox;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Receiver windows: a top-level window of a given class that records every WM_COPYDATA it gets.
+struct CopyData {
+    std::string tag;      // dwData as four characters in memory order
+    std::string bytes;    // exactly cbData bytes
+    UINT_PTR wParam = 0;
+};
+
+// In this process, on a thread of its own, so that a SendMessage to it is a real cross-thread call.
+class Receiver {
+public:
+    explicit Receiver(const char* pszClass, bool bHang = false);
+    ~Receiver();
+    HWND Hwnd() const { return m_hWnd; }
+    std::vector<CopyData> Received();
+    // Lines joined, for the many tests that read text.
+    std::string Text();
+    void Clear();
+
+private:
+    static DWORD WINAPI ThreadProc(LPVOID pv);
+    static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+
+    std::string m_class;
+    bool m_bHang;
+    HANDLE m_hThread = NULL;
+    HANDLE m_hReady = NULL;
+    HWND m_hWnd = NULL;
+    std::mutex m_mutex;
+    std::vector<CopyData> m_received;
+};
+
+// In a child process (recvhost.exe), for the cross-process path.
+class ReceiverProcess {
+public:
+    explicit ReceiverProcess(const char* pszClass, bool bHang = false);
+    ~ReceiverProcess();
+    HWND Hwnd() const { return m_hWnd; }
+    DWORD ProcessId() const { return m_pi.dwProcessId; }
+    // Ends the child and returns everything it recorded.
+    std::vector<CopyData> Finish();
+
+private:
+    std::string m_file;
+    PROCESS_INFORMATION m_pi = {};
+    HWND m_hWnd = NULL;
+    bool m_bFinished = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Child processes: this test program run again with "--child NAME", for paths that end the
+// process. A child scenario is a function registered with BEX_CHILD(NAME).
+struct ChildResult {
+    DWORD exitCode = 0;
+    std::string output;   // what the child wrote to standard output
+    bool timedOut = false;
+};
+ChildResult RunChild(const char* pszName, DWORD dwTimeoutMs = 30000);
+ChildResult RunProgram(const std::string& cmdLine, DWORD dwTimeoutMs = 30000);
+
+void RegisterChild(const char* pszName, void (*pfn)());
+struct ChildRegistrar {
+    ChildRegistrar(const char* pszName, void (*pfn)()) { RegisterChild(pszName, pfn); }
+};
+#define BEX_CHILD(name) \
+    static void child_##name(); \
+    static harness::ChildRegistrar s_child_##name(#name, child_##name); \
+    static void child_##name()
+
+// Runs the registered child named on the command line, if any; returns false when none was.
+bool RunChildFromCommandLine(int argc, char** argv, int* pExitCode);
+
+// ---------------------------------------------------------------------------------------------
+// Memory placed against a no-access page: a byte read or written past the end faults at once.
+class GuardedBuffer {
+public:
+    explicit GuardedBuffer(size_t cb);
+    ~GuardedBuffer();
+    char* Data() { return m_p; }
+    size_t Size() const { return m_cb; }
+    // A copy of the text whose terminating NUL is the last byte before the no-access page.
+    static GuardedBuffer Text(const char* psz);
+    GuardedBuffer(GuardedBuffer&& o) noexcept : m_base(o.m_base), m_p(o.m_p), m_cb(o.m_cb), m_cbAlloc(o.m_cbAlloc) { o.m_base = NULL; }
+
+private:
+    char* m_base;
+    char* m_p;
+    size_t m_cb;
+    size_t m_cbAlloc;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Files and folders.
+std::string TempDir();                  // a fresh directory for this test, removed by RemoveTree
+void RemoveTree(const std::string& dir);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+std::string ModuleDir();                // the directory of the running test program
+
+// Pumps this thread's messages for about nMs milliseconds.
+void PumpFor(DWORD nMs);
+
+}  // namespace harness
