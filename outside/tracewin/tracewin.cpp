@@ -1,0 +1,45 @@
+// The trace viewer stand-in: a top-level window of class "MfxTraceWindow" that prints every line
+// it receives to standard output, as "[tag] text". WM_CLOSE ends it.
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+static LRESULT CALLBACK TraceWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    switch (uMsg) {
+    case WM_COPYDATA: {
+        const COPYDATASTRUCT* pcds = (const COPYDATASTRUCT*)lParam;
+        char tag[5] = {};
+        memcpy(tag, &pcds->dwData, 4);
+        printf("[%s] ", tag);
+        fwrite(pcds->lpData, 1, pcds->cbData, stdout);
+        if (pcds->cbData == 0 || ((const char*)pcds->lpData)[pcds->cbData - 1] != '\n')
+            putchar('\n');
+        fflush(stdout);
+        return TRUE;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}
+
+int main()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = TraceWndProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "MfxTraceWindow";
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    if (!RegisterClassA(&wc))
+        return 1;
+    HWND hWnd = CreateWindowA("MfxTraceWindow", "Trace viewer", WS_OVERLAPPEDWINDOW, 40, 40, 500, 300,
+                              NULL, NULL, wc.hInstance, NULL);
+    if (hWnd == NULL)
+        return 1;
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}
