@@ -31,8 +31,9 @@ TEST(Exports, PlainFunctionsAreExportedUnderUndecoratedNames)
         EXPECT_NE(GetProcAddress(hLib, name), nullptr) << name;
     }
     for (const std::string& name : names) {
-        if (name.compare(0, 2, "_Z") != 0 && name != "_GetBexProjectsDir@4")
+        if (name.compare(0, 2, "_Z") != 0 && name != "_GetBexProjectsDir@4") {
             EXPECT_EQ(name.find('@'), std::string::npos) << "decorated plain export " << name;
+        }
     }
 }
 
