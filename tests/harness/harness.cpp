@@ -115,7 +115,8 @@ Receiver::Receiver(const char* pszClass, bool bHang) : m_class(pszClass), m_bHan
 {
     m_hReady = CreateEventA(NULL, TRUE, FALSE, NULL);
     m_hThread = CreateThread(NULL, 0, ThreadProc, this, 0, NULL);
-    WaitForSingleObject(m_hReady, 10000);
+    // The first window of a fresh Wine prefix can take many seconds (the desktop starts).
+    WaitForSingleObject(m_hReady, 120000);
 }
 
 Receiver::~Receiver()
@@ -124,7 +125,8 @@ Receiver::~Receiver()
         PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
     if (m_bHang)
         TerminateThread(m_hThread, 0);
-    WaitForSingleObject(m_hThread, 10000);
+    // The window procedure uses this object: it must not outlive the thread that runs it.
+    WaitForSingleObject(m_hThread, INFINITE);
     CloseHandle(m_hThread);
     CloseHandle(m_hReady);
 }
@@ -210,7 +212,7 @@ ReceiverProcess::ReceiverProcess(const char* pszClass, bool bHang)
     if (!CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &m_pi))
         return;
     // The child is ready when its window can be found.
-    for (int i = 0; i < 500 && m_hWnd == NULL; ++i) {
+    for (int i = 0; i < 6000 && m_hWnd == NULL; ++i) {
         HWND h = FindWindowA(pszClass, NULL);
         DWORD pid = 0;
         if (h)
