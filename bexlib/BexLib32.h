@@ -6,4 +6,6 @@
 #include "frame/bexlib32.h"
 #include "frame/kelmdbg.h"
 #include "text/strres.h"
+#include "files/Crc.h"
+#include "files/RecFile.h"
 #include "ipc/AckMsg.h"
