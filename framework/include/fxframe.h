@@ -8,4 +8,8 @@
 #include "fxexcept.h"
 #include "fxfile.h"
 #include "fxapp.h"
+#include "fxgdi.h"
+#include "fxprint.h"
 #include "fxwnd.h"
+#include "fxdlg.h"
+#include "fxctrl.h"
