@@ -60,6 +60,7 @@ enum AfxSig
     AfxSig_hDw,        // HBRUSH (CDC*, UINT)
     AfxSig_vt,         // void (UINT_PTR)
     AfxSig_bD,         // BOOL (CDC*)
+    AfxSig_vWp,        // void (CWnd*, CPoint)
 };
 
 typedef void (CWnd::*AFX_PMSG)();
@@ -76,6 +77,7 @@ typedef HBRUSH (CWnd::*AFX_PMSG_hDWw)(CDC*, CWnd*, UINT);
 typedef HBRUSH (CWnd::*AFX_PMSG_hDw)(CDC*, UINT);
 typedef void (CWnd::*AFX_PMSG_vt)(UINT_PTR);
 typedef BOOL (CWnd::*AFX_PMSG_bD)(CDC*);
+typedef void (CWnd::*AFX_PMSG_vWp)(CWnd*, CPoint);
 
 struct AFX_MSGMAP_ENTRY
 {
@@ -140,6 +142,8 @@ protected: \
 #define ON_WM_CTLCOLOR() FX_MSG_ENTRY(WM_CTLCOLOR, 0, 0, AfxSig_hDWw, AFX_PMSG_hDWw, OnCtlColor)
 #define ON_WM_TIMER() FX_MSG_ENTRY(WM_TIMER, 0, 0, AfxSig_vt, AFX_PMSG_vt, OnTimer)
 #define ON_WM_ERASEBKGND() FX_MSG_ENTRY(WM_ERASEBKGND, 0, 0, AfxSig_bD, AFX_PMSG_bD, OnEraseBkgnd)
+// OnContextMenu(CWnd* pWnd, CPoint pos): pos in screen coordinates, (-1, -1) from the keyboard.
+#define ON_WM_CONTEXTMENU() FX_MSG_ENTRY(WM_CONTEXTMENU, 0, 0, AfxSig_vWp, AFX_PMSG_vWp, OnContextMenu)
 
 // In a control's own map. HBRUSH CtlColor(CDC* pDC, UINT nCtlColor): NULL lets the parent decide.
 #define ON_WM_CTLCOLOR_REFLECT() \
@@ -341,6 +345,7 @@ protected:
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    afx_msg void OnContextMenu(CWnd* pWnd, CPoint pos);
 
     WNDPROC m_pfnSuper;   // the procedure we subclassed, NULL when we did not
 

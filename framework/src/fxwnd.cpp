@@ -1,6 +1,5 @@
 #include "fxhandle.h"
 #include "fxapp.h"
-#include <string.h>
 
 IMPLEMENT_DYNAMIC(CWnd, CObject)
 
@@ -127,15 +126,15 @@ LPCSTR FrameworkWndClass()
 
 // --- Creation hook
 
-// The input method's own windows are created before the one we are waiting for, on the same
-// thread, and must be left alone.
+// The input method may create a window of its own on this thread while ours is being made; it
+// is not the window we wait for.
 static bool IsImeWindow(HWND hWnd)
 {
     char szClass[8];
     return ::GetClassNameA(hWnd, szClass, sizeof(szClass)) && lstrcmpiA(szClass, "IME") == 0;
 }
 
-LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
 {
     FX_THREAD_STATE* pState = AfxGetThreadState();
     FX_CREATEHOOK* pCreate = pState->m_pCreateHook;
@@ -179,7 +178,7 @@ void AfxUnhookWindowCreate(FX_CREATEHOOK* pCreate)
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
     CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
-    if (pWnd == NULL)
+    if (pWnd == NULL)   // detached while another procedure sat on top of ours: ours is orphaned
         return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
 
     FX_THREAD_STATE* pState = AfxGetThreadState();
@@ -537,6 +536,9 @@ BOOL CWnd::DispatchEntry(const AFX_MSGMAP_ENTRY* pEntry, UINT message, WPARAM wP
         lResult = (this->*reinterpret_cast<AFX_PMSG_bD>(pfn))(&dc);
         break;
     }
+    case AfxSig_vWp:
+        (this->*reinterpret_cast<AFX_PMSG_vWp>(pfn))(FromHandle((HWND)wParam), PointFromLParam(lParam));
+        break;
     default:
         FX_ASSERT(!"unknown message map signature");
         return FALSE;
@@ -558,6 +560,7 @@ void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
 HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT) { return (HBRUSH)Default(); }
 void CWnd::OnTimer(UINT_PTR) { Default(); }
 BOOL CWnd::OnEraseBkgnd(CDC*) { return (BOOL)Default(); }
+void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
 
 // --- Attributes
 

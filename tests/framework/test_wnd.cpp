@@ -294,6 +294,8 @@ public:
     CWnd* m_pCursorWnd = NULL;
     int m_cx = 0, m_cy = 0;
     UINT_PTR m_nTimer = 0;
+    CPoint m_ptMenu;
+    CWnd* m_pMenuWnd = NULL;
 
 protected:
     afx_msg UINT OnNcHitTest(CPoint) { return (UINT)HTTRANSPARENT; }
@@ -301,6 +303,7 @@ protected:
     afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT) { m_pCursorWnd = pWnd; m_nHitTest = nHitTest; return TRUE; }
     afx_msg void OnSize(UINT, int cx, int cy) { m_cx = cx; m_cy = cy; }
     afx_msg void OnTimer(UINT_PTR nIDEvent) { KillTimer(nIDEvent); m_nTimer = nIDEvent; }
+    afx_msg void OnContextMenu(CWnd* pWnd, CPoint pos) { m_pMenuWnd = pWnd; m_ptMenu = pos; }
     DECLARE_MESSAGE_MAP()
 };
 
@@ -310,6 +313,7 @@ BEGIN_MESSAGE_MAP(CArgsWnd, CWnd)
     ON_WM_SETCURSOR()
     ON_WM_SIZE()
     ON_WM_TIMER()
+    ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
 
 }  // namespace
@@ -324,13 +328,17 @@ TEST(MessageMap, NegativeCodesAndCoordinatesKeepTheirSign)
     wnd.SendMessage(WM_SETCURSOR, (WPARAM)wnd.m_hWnd, MAKELPARAM(HTERROR, WM_LBUTTONDOWN));
     EXPECT_EQ(wnd.m_nHitTest, (UINT)HTERROR);
     EXPECT_EQ(wnd.m_pCursorWnd, &wnd);
+    // The context menu key sends (-1, -1).
+    wnd.SendMessage(WM_CONTEXTMENU, (WPARAM)wnd.m_hWnd, MAKELPARAM(-1, -1));
+    EXPECT_EQ(wnd.m_ptMenu, CPoint(-1, -1));
+    EXPECT_EQ(wnd.m_pMenuWnd, &wnd);
 }
 
 TEST(MessageMap, SizeAndTimerHandlersSeeTheRealMessages)
 {
     CArgsWnd wnd;
     ASSERT_TRUE(CreateTopLevel(wnd));
-    wnd.SetWindowPos(NULL, 0, 0, 320, 240, SWP_NOMOVE | SWP_NOZORDER);
+    wnd.SetWindowPos(&CWnd::wndTop, 0, 0, 320, 240, SWP_NOMOVE);
     CRect rc;
     wnd.GetClientRect(rc);
     EXPECT_EQ(wnd.m_cx, rc.Width());
