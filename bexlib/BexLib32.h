@@ -9,3 +9,4 @@
 #include "files/Crc.h"
 #include "files/RecFile.h"
 #include "ipc/AckMsg.h"
+#include "cpu/Cpu.h"
