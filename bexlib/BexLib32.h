@@ -8,5 +8,7 @@
 #include "text/strres.h"
 #include "files/Crc.h"
 #include "files/RecFile.h"
+#include "molecule/Molecule.h"
 #include "ipc/AckMsg.h"
+#include "ipc/DataExchange.h"
 #include "cpu/Cpu.h"

@@ -1,6 +1,28 @@
 #include "AckMsg.h"
+#include "PartnerWait.h"
+#include "../frame/bexlib32.h"
 
 UINT BEXAPI RegisterBexAckMessage()
 {
     return RegisterWindowMessageA("MsgBexAck");
+}
+
+LRESULT BEXAPI PostMessageAndWaitAck(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    PostMessageA(hWnd, message, wParam, lParam);
+    CPartnerWait wait;
+    MSG msg;
+    switch (wait.Wait(hWnd, g_nBexAckMsg, msg)) {
+    case CPartnerWait::answered:
+        return msg.lParam;
+    case CPartnerWait::partnerGone:
+        return -1;
+    default:
+        return 0;
+    }
+}
+
+BOOL BEXAPI PostAckMessage(HWND hWnd, LPARAM lResult)
+{
+    return PostMessageA(hWnd, g_nBexAckMsg, 0, lResult);
 }

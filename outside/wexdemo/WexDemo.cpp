@@ -2,6 +2,7 @@
 // suite's class "WexWClass" and which loads BexLib32.dll as every tool of the suite does.
 // Each command-line verb shows one capability of the library.
 #include "BexLib32.h"
+#include "WexDemo.h"
 #include <stdio.h>
 #include <string.h>
 
@@ -41,8 +42,109 @@ static LRESULT CALLBACK DemoCbtProc(int nCode, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(s_hHook, nCode, wParam, lParam);
 }
 
+// As a responder the main window answers its partners (WexDemo.h); NULL otherwise.
+static const char* s_pszRespondMode;
+static UINT s_nMsgDataExchange;
+static UINT s_nMsgDataReady;
+
+// The noisy mode: what a user clicking and typing in the requester, and a window uncovering
+// it, would send there while it waits.
+static void DisturbRequester(HWND hWndRequester)
+{
+    if (strcmp(s_pszRespondMode, WEX_RESPOND_NOISY) != 0)
+        return;
+    PostMessageA(hWndRequester, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    PostMessageA(hWndRequester, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    PostMessageA(hWndRequester, WM_KEYDOWN, 'A', 1);
+    PostMessageA(hWndRequester, WM_CHAR, 'a', 1);
+    PostMessageA(hWndRequester, WM_KEYUP, 'A', 0xC0000001);
+    InvalidateRect(hWndRequester, NULL, TRUE);
+    // The requester's queue runs dry and its window asks for the paint before the answer comes.
+    Sleep(500);
+}
+
+static void AnswerExchange(HWND hWnd, HWND hWndRequester, ATOM nRequest)
+{
+    static BYTE s_abReply[BEX_EXCHANGE_MAX];
+    DWORD cbReply = 0;
+    char szName[256];
+    HANDLE hRequest = GlobalGetAtomNameA(nRequest, szName, sizeof(szName)) ? OpenFileMappingA(FILE_MAP_READ, FALSE, szName) : NULL;
+    const BYTE* pRequest = hRequest ? (const BYTE*)MapViewOfFile(hRequest, FILE_MAP_READ, 0, 0, BEX_EXCHANGE_MAX) : NULL;
+    if (pRequest) {
+        for (cbReply = BEX_EXCHANGE_MAX; cbReply > 0 && pRequest[cbReply - 1] == 0; --cbReply)
+            ;
+        for (DWORD i = 0; i < cbReply; ++i)
+            s_abReply[i] = pRequest[cbReply - 1 - i];
+        UnmapViewOfFile(pRequest);
+    }
+    if (hRequest)
+        CloseHandle(hRequest);
+
+    // An unreadable request gets an empty reply: the protocol has no way to say no, and no
+    // answer at all would leave the requester waiting as long as this program runs.
+    static LONG s_nReplies;
+    char szReply[64];
+    wsprintfA(szReply, "WexDemoReply.%lu.%ld", GetCurrentProcessId(), ++s_nReplies);
+    HANDLE hReply = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, cbReply ? cbReply : 1, szReply);
+    BYTE* pReply = hReply ? (BYTE*)MapViewOfFile(hReply, FILE_MAP_WRITE, 0, 0, 0) : NULL;
+    if (pReply) {
+        memcpy(pReply, s_abReply, cbReply);
+        UnmapViewOfFile(pReply);
+    }
+    // The requester copies the reply after it has taken the answer; the mapping is closed later.
+    if (hReply)
+        SetTimer(hWnd, (UINT_PTR)hReply, 10000, NULL);
+    DWORD cbClaimed = strcmp(s_pszRespondMode, WEX_RESPOND_OVERSIZE) == 0 ? cbReply + 0x100000 : cbReply;
+    DisturbRequester(hWndRequester);
+    PostMessageA(hWndRequester, s_nMsgDataReady, cbClaimed, GlobalAddAtomA(szReply));
+}
+
+static bool Respond(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    HWND hWndRequester = (HWND)wParam;
+    bool bRequest = uMsg == s_nMsgDataExchange || (uMsg >= WEXM_MOLECULE_LENGTH && uMsg <= WEXM_INSTANCE);
+    if (bRequest && strcmp(s_pszRespondMode, WEX_RESPOND_DIE) == 0)
+        ExitProcess(3);
+    if (uMsg == s_nMsgDataExchange) {
+        AnswerExchange(hWnd, hWndRequester, (ATOM)lParam);
+        return true;
+    }
+    if (uMsg == WM_TIMER) {
+        KillTimer(hWnd, wParam);
+        CloseHandle((HANDLE)wParam);
+        return true;
+    }
+    if (!bRequest)
+        return false;
+
+    LPARAM lResult = 0;
+    switch (uMsg) {
+    case WEXM_MOLECULE_LENGTH:
+        lResult = GlobalGetMoleculeName((ATOM)lParam).GetLength();
+        break;
+    case WEXM_MOLECULE_ADD:
+        lResult = GlobalAddMolecule(GlobalGetMoleculeName((ATOM)lParam));
+        break;
+    case WEXM_MOLECULE_DELETE:
+        GlobalDeleteMolecule((ATOM)lParam);
+        lResult = 1;
+        break;
+    case WEXM_COMMAND_LINE:
+        lResult = GlobalAddMolecule(GetCommandLineA());
+        break;
+    case WEXM_INSTANCE:
+        lResult = (LPARAM)GetModuleHandleA(NULL);
+        break;
+    }
+    DisturbRequester(hWndRequester);
+    PostAckMessage(hWndRequester, lResult);
+    return true;
+}
+
 static LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    if (s_pszRespondMode && Respond(hWnd, uMsg, wParam, lParam))
+        return 0;
     if (uMsg == WM_DESTROY)
         PostQuitMessage(0);
     return DefWindowProcA(hWnd, uMsg, wParam, lParam);
@@ -72,6 +174,24 @@ static int DemoTrace()
     return 0;
 }
 
+// Answers partners until the main window is closed.
+static int DemoRespond(HWND hWnd, const char* pszMode)
+{
+    s_pszRespondMode = pszMode;
+    s_nMsgDataExchange = RegisterWindowMessageA("MsgDataExchange");
+    s_nMsgDataReady = RegisterWindowMessageA("MsgDataReady");
+    // The show command the starter asked for, as WinMain's nCmdShow would bring it.
+    STARTUPINFOA si;
+    GetStartupInfoA(&si);
+    ShowWindow(hWnd, (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWNORMAL);
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     static CWnd s_mainWnd;
@@ -88,8 +208,10 @@ int main(int argc, char** argv)
         if (hViewer)
             PostMessageA(hViewer, WM_CLOSE, 0, 0);
         nResult = hViewer ? 0 : 1;
-    } else
-        fprintf(stderr, "usage: WexDemo trace|quit-viewer\n");
+    } else if (strcmp(pszVerb, "respond") == 0)
+        nResult = DemoRespond(s_mainWnd.m_hWnd, argc > 2 ? argv[2] : WEX_RESPOND_NORMAL);
+    else
+        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]\n");
 
     UnhookWindowsHookEx(s_hHook);
     DestroyWindow(s_mainWnd.m_hWnd);
