@@ -11,4 +11,5 @@
 #include "molecule/Molecule.h"
 #include "ipc/AckMsg.h"
 #include "ipc/DataExchange.h"
+#include "ipc/WndUtil.h"
 #include "cpu/Cpu.h"
