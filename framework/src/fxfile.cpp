@@ -298,10 +298,11 @@ ULONGLONG CStdioFile::Seek(LONGLONG lOff, UINT nFrom)
 
 ULONGLONG CStdioFile::GetLength() const { return CFile::GetLength(); }
 
+// Writes go straight to the handle, so only the read-ahead is left to settle. As with a C stream,
+// flushing a file that is open for reading only succeeds (FlushFileBuffers would refuse it).
 void CStdioFile::Flush()
 {
     Discard();
-    CFile::Flush();
 }
 
 void CStdioFile::Close()

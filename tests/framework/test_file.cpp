@@ -127,6 +127,23 @@ TEST(CStdioFile, SeekBackToAReportedPositionRereadsTheSameLine)
     harness::RemoveTree(dir);
 }
 
+// A printer flushes the file it is given before it paginates; the file is open for reading only.
+TEST(CStdioFile, FlushOfAReadOnlyFileKeepsThePosition)
+{
+    std::string dir = TempDir();
+    std::string path = dir + "r.txt";
+    harness::WriteFileBytes(path, "one\r\ntwo\n");
+    CStdioFile f(path.c_str(), CFile::modeRead);
+    CString s;
+    f.ReadString(s);
+    EXPECT_NO_THROW(f.Flush());
+    EXPECT_EQ(f.GetPosition(), 5u);
+    f.ReadString(s);
+    EXPECT_STREQ(s, "two");
+    f.Close();
+    harness::RemoveTree(dir);
+}
+
 TEST(CStdioFile, WriteStringTurnsLineFeedsIntoCrLf)
 {
     std::string dir = TempDir();
