@@ -26,7 +26,8 @@ TEST(Exports, PlainFunctionsAreExportedUnderUndecoratedNames)
     ASSERT_NE(hLib, nullptr);
     std::set<std::string> names = ExportNames(hLib);
     for (const char* name : { "SystemError", "SystemInfo", "LastError", "DllError", "KelmHexDump",
-                              "_fString", "fSString", "RegisterBexAckMessage" }) {
+                              "_fString", "fSString", "RegisterBexAckMessage",
+                              "IsCharSpace", "SkipSpace", "SkipChar", "_lstrchr", "_lstrend", "_lstrncpy", "_lstrfill", "_lstrformat", "_lstrtokcmpi", "_lstrtokcpy", "_lstrtokncpy", "_lstrtab", "_lstrtok", "_latol", "_lChangeExt", "_lAddExt", "_SeparateFile", "WritePrivateProfileInt", "StringToID", "IDToString", "DefaultID", "DefaultString", "ReadFileLine" }) {
         EXPECT_TRUE(names.count(name)) << name;
         EXPECT_NE(GetProcAddress(hLib, name), nullptr) << name;
     }
