@@ -20,22 +20,19 @@ struct FindWindowOf {
 };
 }  // namespace
 
-HWND FindPartnerWindow(DWORD dwProcessId, DWORD dwTimeoutMs)
-{
-    FindWindowOf find = { dwProcessId, NULL };
-    for (DWORD dwStart = GetTickCount(); find.hWnd == NULL && GetTickCount() - dwStart < dwTimeoutMs; Sleep(20))
-        EnumWindows(FindWindowOf::Test, (LPARAM)&find);
-    return find.hWnd;
-}
-
 Partner::Partner(const char* pszMode)
 {
     std::string cmd = "\"" + harness::ModuleDir() + "WexDemo.exe\" respond " + pszMode;
     STARTUPINFOA si = { sizeof(si) };
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
-    if (CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &m_pi))
-        m_hWnd = FindPartnerWindow(m_pi.dwProcessId);
+    if (!CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &m_pi))
+        return;
+    // Ready once its main window is there.
+    FindWindowOf find = { m_pi.dwProcessId, NULL };
+    for (DWORD dwStart = GetTickCount(); find.hWnd == NULL && GetTickCount() - dwStart < 10000; Sleep(20))
+        EnumWindows(FindWindowOf::Test, (LPARAM)&find);
+    m_hWnd = find.hWnd;
 }
 
 Partner::~Partner()

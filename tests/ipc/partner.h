@@ -22,9 +22,6 @@ private:
     HWND m_hWnd = NULL;
 };
 
-// The main window of class "WexWClass" of process dwProcessId, waited for up to dwTimeoutMs.
-HWND FindPartnerWindow(DWORD dwProcessId, DWORD dwTimeoutMs = 10000);
-
 // Ends this test program (and the partner) when the call under test has not returned in time:
 // a hang fails at once and loudly instead of stalling the run.
 class Watchdog

@@ -6,70 +6,62 @@
 namespace {
 
 int s_nPaints;
-
-LRESULT CALLBACK CountingWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK CountPaints(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (uMsg == WM_PAINT)
-        ++s_nPaints;
+    s_nPaints += uMsg == WM_PAINT;
     return DefWindowProcA(hWnd, uMsg, wParam, lParam);
-}
-
-void RegisterTestClass(const char* pszClass, WNDPROC pfn = DefWindowProcA)
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = pfn;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = pszClass;
-    RegisterClassA(&wc);
 }
 
 HWND Create(const char* pszClass, HWND hWndParent, int x, int y, int cx, int cy, DWORD dwExStyle = 0)
 {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = CountPaints;
+    wc.lpszClassName = pszClass;
+    RegisterClassA(&wc);   // fails harmlessly for the system's classes and the second time
     DWORD dwStyle = WS_VISIBLE | (hWndParent ? WS_CHILD : WS_POPUP);
-    return CreateWindowExA(dwExStyle, pszClass, "", dwStyle, x, y, cx, cy, hWndParent, NULL, GetModuleHandleA(NULL), NULL);
+    return CreateWindowExA(dwExStyle, pszClass, "", dwStyle, x, y, cx, cy, hWndParent, NULL, NULL, NULL);
 }
 
 }  // namespace
 
-TEST(IsWindowOfClass, ComparesTheFirst19CharactersOfTheClassWithoutCase)
+TEST(WindowUtilities, ClassTestsAncestorsAndTopmost)
 {
-    RegisterTestClass("BexShortClass");
-    RegisterTestClass("BexAVeryLongClassName");   // 21 characters
-    HWND hShort = Create("BexShortClass", NULL, 0, 0, 10, 10);
-    HWND hLong = Create("BexAVeryLongClassName", NULL, 0, 0, 10, 10);
+    HWND hShort = Create("BexShortClass", NULL, 0, 0, 10, 10, WS_EX_TOPMOST);
+    HWND hLong = Create("BexAVeryLongClassName", NULL, 0, 0, 10, 10);   // 21 characters
+    HWND hChild = Create("STATIC", hLong, 0, 0, 5, 5);
+    HWND hGrandChild = Create("STATIC", hChild, 0, 0, 2, 2);
     EXPECT_TRUE(IsWindowOfClass(hShort, "bexshortCLASS"));
     EXPECT_FALSE(IsWindowOfClass(hShort, "BexShort"));
+    // Only the first 19 characters of the class take part.
     EXPECT_FALSE(IsWindowOfClass(hLong, "BexAVeryLongClassName"));
     EXPECT_TRUE(IsWindowOfClass(hLong, "BexAVeryLongClassNa"));
-    EXPECT_FALSE(IsWindowOfClass(hShort, NULL));
+    EXPECT_EQ(GetWindowGrandParent(hGrandChild), hLong);
+    EXPECT_EQ(GetWindowGrandParent(hLong), hLong);
+    EXPECT_EQ(IsTopMost(hShort), 1);
+    EXPECT_EQ(IsTopMost(hLong), 0);
     DestroyWindow(hShort);
     DestroyWindow(hLong);
     EXPECT_FALSE(IsWindowOfClass(hShort, "BexShortClass"));
 }
 
-TEST(ChildWindows, AreDestroyedOrUpdatedByClassAtEveryDepth)
+TEST(WindowUtilities, ChildWindowsAreDestroyedOrUpdatedByClassAtEveryDepth)
 {
-    RegisterTestClass("BexPainted", CountingWndProc);
     HWND hParent = Create("STATIC", NULL, 0, 0, 300, 200);
     HWND hButton = Create("BUTTON", hParent, 0, 0, 50, 20);
     HWND hPanel = Create("STATIC", hParent, 60, 0, 200, 150);
     HWND hNestedButton = Create("BUTTON", hPanel, 0, 0, 50, 20);
     HWND hPainted = Create("BexPainted", hPanel, 0, 30, 50, 20);
-
-    // UpdateWindow paints at once what is invalid, of the named class only.
     harness::PumpFor(100);
     s_nPaints = 0;
     InvalidateRect(hPainted, NULL, TRUE);
     InvalidateRect(hButton, NULL, TRUE);
     EXPECT_TRUE(UpdateChildWindows(hParent, "bexpainted"));
     EXPECT_EQ(s_nPaints, 1);
-    EXPECT_FALSE(GetUpdateRect(hPainted, NULL, FALSE));
-    EXPECT_TRUE(GetUpdateRect(hButton, NULL, FALSE));
+    EXPECT_TRUE(GetUpdateRect(hButton, NULL, FALSE));   // not of the class: still waiting
 
     EXPECT_TRUE(DestroyWindowsOfClass(hParent, "Button"));
     EXPECT_FALSE(IsWindow(hButton));
     EXPECT_FALSE(IsWindow(hNestedButton));
-    EXPECT_TRUE(IsWindow(hPanel));
     EXPECT_TRUE(IsWindow(hPainted));
     DestroyWindowsOfClass(hParent, NULL);
     EXPECT_FALSE(IsWindow(hPanel));
@@ -78,79 +70,41 @@ TEST(ChildWindows, AreDestroyedOrUpdatedByClassAtEveryDepth)
     DestroyWindow(hParent);
 }
 
-TEST(GetWindowGrandParent, ClimbsToTheTopLevelWindow)
+TEST(WindowUtilities, IsClassNameStackAtPtLooksBelowOtherWindowsAtThePoint)
 {
-    HWND hTop = Create("STATIC", NULL, 0, 0, 100, 100);
-    HWND hChild = Create("STATIC", hTop, 0, 0, 50, 50);
-    HWND hGrandChild = Create("STATIC", hChild, 0, 0, 20, 20);
-    EXPECT_EQ(GetWindowGrandParent(hGrandChild), hTop);
-    EXPECT_EQ(GetWindowGrandParent(hTop), hTop);
-    DestroyWindow(hTop);
-}
-
-TEST(IsClassNameStackAtPt, FindsAWindowOfTheClassBelowOthersAtThePoint)
-{
-    RegisterTestClass("BexStackBelow");
-    RegisterTestClass("BexStackAbove");
     HWND hBelow = Create("BexStackBelow", NULL, 300, 300, 200, 200);
     HWND hAbove = Create("BexStackAbove", NULL, 350, 350, 200, 200, WS_EX_TOPMOST);
     harness::PumpFor(100);
-    POINT ptBoth = { 400, 400 };
-    POINT ptAboveOnly = { 520, 520 };
+    POINT ptBoth = { 400, 400 }, ptAboveOnly = { 520, 520 };
     EXPECT_EQ(IsClassNameStackAtPt(ptBoth, "BexStackAbove"), hAbove);
     EXPECT_EQ(IsClassNameStackAtPt(ptBoth, "BexStackBelow"), hBelow);
-    // The window must contain the point, not merely lie below it in z-order.
     EXPECT_EQ(IsClassNameStackAtPt(ptAboveOnly, "BexStackBelow"), nullptr);
-    EXPECT_EQ(IsClassNameStackAtPt(ptBoth, "BexNoSuchClass"), nullptr);
     DestroyWindow(hAbove);
     DestroyWindow(hBelow);
 }
 
-TEST(CenterWnd, CentresOverTheReferenceAndKeepsToTheScreen)
+TEST(WindowUtilities, CenterWndCentresOverTheReferenceAndKeepsToTheScreen)
 {
-    int cxScreen = GetSystemMetrics(SM_CXSCREEN);
-    int cyScreen = GetSystemMetrics(SM_CYSCREEN);
+    int cxScreen = GetSystemMetrics(SM_CXSCREEN), cyScreen = GetSystemMetrics(SM_CYSCREEN);
     HWND hRef = Create("STATIC", NULL, 100, 100, 401, 301);
     HWND hWnd = Create("STATIC", NULL, 0, 0, 101, 51);
-    RECT rc;
-    ASSERT_TRUE(CenterWnd(hWnd, hRef));
-    GetWindowRect(hWnd, &rc);
-    EXPECT_EQ(rc.left, (100 + 501) / 2 - 101 / 2);
-    EXPECT_EQ(rc.top, (100 + 401) / 2 - 51 / 2);
-    EXPECT_EQ(rc.right - rc.left, 101);
-
-    // Near the screen's far corner the window is pushed back onto the screen.
-    SetWindowPos(hRef, NULL, cxScreen - 50, cyScreen - 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    CenterWnd(hWnd, hRef);
-    GetWindowRect(hWnd, &rc);
-    EXPECT_EQ(rc.left, cxScreen - 101);
-    EXPECT_EQ(rc.top, cyScreen - 51);
-
-    // Wider than the screen: a negative centre becomes 0 and is not clamped again...
     HWND hWide = Create("STATIC", NULL, 0, 0, cxScreen + 200, 50);
-    SetWindowPos(hRef, NULL, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    CenterWnd(hWide, hRef);
-    GetWindowRect(hWide, &rc);
-    EXPECT_EQ(rc.left, 0);
-    // ...while a centre that is not negative is moved left of the screen's edge.
-    SetWindowPos(hRef, NULL, cxScreen - 50, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    CenterWnd(hWide, hRef);
-    GetWindowRect(hWide, &rc);
-    EXPECT_EQ(rc.left, -200);
-
-    // A reference that is no window moves nothing.
+    auto centred = [&](HWND h, int xRef, int yRef) {
+        SetWindowPos(hRef, NULL, xRef, yRef, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        EXPECT_TRUE(CenterWnd(h, hRef));
+        RECT rc;
+        GetWindowRect(h, &rc);
+        return std::make_pair((int)rc.left, (int)rc.top);
+    };
+    EXPECT_EQ(centred(hWnd, 100, 100), std::make_pair((100 + 501) / 2 - 50, (100 + 401) / 2 - 25));
+    // Pushed back onto the screen at the far corner.
+    EXPECT_EQ(centred(hWnd, cxScreen - 50, cyScreen - 50), std::make_pair(cxScreen - 101, cyScreen - 51));
+    // Wider than the screen: a negative x becomes 0 and stays; one that is not negative is moved
+    // left of the screen's edge.
+    EXPECT_EQ(centred(hWide, 0, 0).first, 0);
+    EXPECT_EQ(centred(hWide, cxScreen - 50, 0).first, -200);
     DestroyWindow(hRef);
     EXPECT_FALSE(CenterWnd(hWnd, hRef));
     DestroyWindow(hWide);
     DestroyWindow(hWnd);
-}
-
-TEST(IsTopMost, ReadsTheExtendedStyle)
-{
-    HWND hTop = Create("STATIC", NULL, 0, 0, 10, 10, WS_EX_TOPMOST);
-    HWND hPlain = Create("STATIC", NULL, 0, 0, 10, 10);
-    EXPECT_EQ(IsTopMost(hTop), 1);
-    EXPECT_EQ(IsTopMost(hPlain), 0);
-    DestroyWindow(hTop);
-    DestroyWindow(hPlain);
 }

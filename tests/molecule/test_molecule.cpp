@@ -5,13 +5,11 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 
-using harness::MsgBoxCatcher;
-
 namespace {
 
-// A text of n lower-case letters that differs from piece to piece, so that a piece out of place
-// shows; texts of different salts share no piece (atom names compare without case).
-std::string LongText(size_t n, int nSalt = 0)
+// n lower-case letters that differ from piece to piece, so that a piece out of place shows;
+// texts of different salts share no piece (atom names compare without case).
+std::string LongText(size_t n, int nSalt)
 {
     std::string s(n, ' ');
     for (size_t i = 0; i < n; ++i)
@@ -26,128 +24,88 @@ std::string AtomName(ATOM nAtom)
     return sz;
 }
 
+std::string Molecule(ATOM nAtom) { return std::string(GlobalGetMoleculeName(nAtom)); }
+
 bool AtomExists(const std::string& name) { return GlobalFindAtomA(name.c_str()) != 0; }
 
 }  // namespace
 
-TEST(GlobalAddMolecule, ShortStringsArePlainAtomsAndLongOnesChains)
+TEST(Molecules, ShortStringsArePlainAtomsLongOnesChainsOfUpTo26Pieces)
 {
-    std::string s255 = LongText(255);
+    std::string s255 = LongText(255, 0), s256 = LongText(256, 1), sMax = LongText(6629, 2);
+    // The text is read from a buffer that ends at a no-access page.
+    harness::GuardedBuffer guarded = harness::GuardedBuffer::Text(s256.c_str());
     ATOM nPlain = GlobalAddMolecule(s255.c_str());
-    ASSERT_NE(nPlain, 0);
+    ATOM nChain = GlobalAddMolecule(guarded.Data());
+    ATOM nMax = GlobalAddMolecule(sMax.c_str());
     EXPECT_EQ(AtomName(nPlain), s255);
-
-    std::string s256 = LongText(256, 1);
-    ATOM nChain = GlobalAddMolecule(s256.c_str());
-    ASSERT_NE(nChain, 0);
-    std::string dir = AtomName(nChain);
-    EXPECT_EQ(dir.substr(0, 9), "*02;0100;");
-    EXPECT_EQ(dir.size(), 9u + 2 * 9);
-    EXPECT_EQ(std::string(GlobalGetMoleculeName(nChain)), s256);
-    EXPECT_TRUE(AtomExists(s256.substr(255)));
-
-    GlobalDeleteMolecule(nPlain);
-    GlobalDeleteMolecule(nChain);
-    EXPECT_FALSE(AtomExists(s255));
-    EXPECT_FALSE(AtomExists(s256.substr(0, 255)));
-    EXPECT_FALSE(AtomExists(s256.substr(255)));
-    EXPECT_EQ(std::string(GlobalGetMoleculeName(nChain)), "");
-}
-
-TEST(GlobalAddMolecule, HoldsUpTo6629Characters)
-{
-    std::string sMax = LongText(6629, 6);
-    ATOM nAtom = GlobalAddMolecule(sMax.c_str());
-    ASSERT_NE(nAtom, 0);
-    EXPECT_EQ(AtomName(nAtom).substr(0, 9), "*1A;19E5;");
-    EXPECT_EQ(std::string(GlobalGetMoleculeName(nAtom)), sMax);
-    GlobalDeleteMolecule(nAtom);
-    EXPECT_EQ(GlobalAddMolecule(LongText(6630, 7).c_str()), 0);
+    EXPECT_EQ(AtomName(nChain).substr(0, 9), "*02;0100;");
+    EXPECT_EQ(Molecule(nChain), s256);
+    EXPECT_EQ(AtomName(nMax).substr(0, 9), "*1A;19E5;");
+    EXPECT_EQ(Molecule(nMax), sMax);
+    EXPECT_EQ(GlobalAddMolecule(LongText(6630, 3).c_str()), 0);
     EXPECT_EQ(GlobalAddMolecule(NULL), 0);
+
+    for (ATOM nAtom : { nPlain, nChain, nMax })
+        GlobalDeleteMolecule(nAtom);
+    EXPECT_FALSE(AtomExists(s255));
+    EXPECT_FALSE(AtomExists(s256.substr(255)));
+    EXPECT_EQ(Molecule(nChain), "");
+    EXPECT_EQ(Molecule(0), "");
 }
 
-TEST(GlobalAddMolecule, AStringTheTableWouldAlterIsRefusedAndNothingIsLeftBehind)
+TEST(Molecules, AStringTheTableWouldAlterIsRefusedAndNothingIsLeftBehind)
 {
-    // "#007" is answered with the integer atom 7, whose name reads "#7".
+    // "#007" is answered with the integer atom 7, whose name reads "#7"; so is a last piece of
+    // that form. An exact multiple of 255 ends in an empty piece, which the table refuses.
+    std::string sIntPiece = LongText(255, 4) + "#12", s510 = LongText(510, 5);
     EXPECT_EQ(GlobalAddMolecule("#007"), 0);
-    // So is a last piece of that form; the pieces before it are taken back.
-    std::string sIntPiece = LongText(255, 2) + "#12";
     EXPECT_EQ(GlobalAddMolecule(sIntPiece.c_str()), 0);
-    EXPECT_FALSE(AtomExists(sIntPiece.substr(0, 255)));
-    // An exact multiple of 255 ends in an empty piece, which the table refuses.
-    std::string s510 = LongText(510, 3);
     EXPECT_EQ(GlobalAddMolecule(s510.c_str()), 0);
+    EXPECT_FALSE(AtomExists(sIntPiece.substr(0, 255)));
     EXPECT_FALSE(AtomExists(s510.substr(0, 255)));
     EXPECT_FALSE(AtomExists(s510.substr(255)));
 }
 
-TEST(GlobalAddMolecule, TheSameStringTwiceIsOneMoleculeWithTwoReferences)
+TEST(Molecules, TheSameStringTwiceIsOneMoleculeWithTwoReferences)
 {
-    std::string s = LongText(1000, 4);
-    ATOM nFirst = GlobalAddMolecule(s.c_str());
-    ATOM nSecond = GlobalAddMolecule(s.c_str());
-    ASSERT_NE(nFirst, 0);
-    EXPECT_EQ(nFirst, nSecond);
-    GlobalDeleteMolecule(nFirst);
-    EXPECT_EQ(std::string(GlobalGetMoleculeName(nFirst)), s);
-    GlobalDeleteMolecule(nFirst);
-    EXPECT_EQ(std::string(GlobalGetMoleculeName(nFirst)), "");
+    std::string s = LongText(1000, 6);
+    ATOM nAtom = GlobalAddMolecule(s.c_str());
+    ASSERT_NE(nAtom, 0);
+    EXPECT_EQ(GlobalAddMolecule(s.c_str()), nAtom);
+    GlobalDeleteMolecule(nAtom);
+    EXPECT_EQ(Molecule(nAtom), s);
+    GlobalDeleteMolecule(nAtom);
+    EXPECT_EQ(Molecule(nAtom), "");
     EXPECT_FALSE(AtomExists(s.substr(0, 255)));
 }
 
-TEST(GlobalAddMolecule, ReadsTheStringNoFurtherThanItsEnd)
-{
-    harness::GuardedBuffer text = harness::GuardedBuffer::Text(LongText(300, 8).c_str());
-    ATOM nAtom = GlobalAddMolecule(text.Data());
-    EXPECT_EQ(std::string(GlobalGetMoleculeName(nAtom)), text.Data());
-    GlobalDeleteMolecule(nAtom);
-}
-
-TEST(GlobalGetMoleculeName, AnAtomThatDoesNotExistIsEmpty)
-{
-    ATOM nAtom = GlobalAddAtomA("BexMoleculeGone");
-    GlobalDeleteAtom(nAtom);
-    EXPECT_EQ(std::string(GlobalGetMoleculeName(nAtom)), "");
-    EXPECT_EQ(std::string(GlobalGetMoleculeName(0)), "");
-}
-
-TEST(GlobalGetMoleculeName, AConsistentDirectoryIsReadWhoeverWroteIt)
-{
-    ATOM nPiece = GlobalAddAtomA("victim");
-    char szDir[64];
-    sprintf(szDir, "*01;0006;%08X;", nPiece);
-    ATOM nDir = GlobalAddAtomA(szDir);
-    EXPECT_EQ(std::string(GlobalGetMoleculeName(nDir)), "victim");
-    GlobalDeleteAtom(nDir);
-    GlobalDeleteAtom(nPiece);
-}
-
-TEST(GlobalDeleteMolecule, AStringThatOnlyLooksLikeADirectoryDropsNobodyElsesAtom)
+TEST(Molecules, OnlyAConsistentDirectoryIsTakenAsOne)
 {
     ATOM nVictim = GlobalAddAtomA("victim");
-    char szFake[64];
-    // The length does not match the piece.
-    sprintf(szFake, "*01;0005;%08X;", nVictim);
-    ATOM nFake = GlobalAddMolecule(szFake);
-    ASSERT_NE(nFake, 0);
+    char sz[64];
+    sprintf(sz, "*01;0006;%08X;", nVictim);
+    ATOM nDir = GlobalAddMolecule(sz);
+    EXPECT_EQ(Molecule(nDir), "victim");   // whoever wrote it
+    GlobalDeleteAtom(nDir);
+
+    // A wrong length: read back as the plain string it is, with a report, as a molecule deleted
+    // too soon by another program would be.
+    sprintf(sz, "*01;0005;%08X;", nVictim);
+    ATOM nFake = GlobalAddMolecule(sz);
     {
-        // Read back as the plain string it is, with a report: a molecule whose pieces do not add
-        // up is what a molecule deleted too soon by another program looks like.
-        MsgBoxCatcher catcher;
-        EXPECT_EQ(std::string(GlobalGetMoleculeName(nFake)), szFake);
+        harness::MsgBoxCatcher catcher;
+        EXPECT_EQ(Molecule(nFake), sz);
         ASSERT_EQ(catcher.Count(), 1u);
-        EXPECT_NE(catcher.Last().text.find("nAtoms==0 && strString.GetLength()==len"), std::string::npos) << catcher.Last().text;
+        EXPECT_NE(catcher.Last().text.find("nAtoms==0 && strString.GetLength()==len"), std::string::npos);
     }
-    GlobalDeleteMolecule(nFake);
-    EXPECT_EQ(AtomName(nVictim), "victim");
-    EXPECT_EQ(GlobalFindAtomA(szFake), 0);
-    // Nor does a count beyond 26, a name longer than its count, or an entry that is no atom.
-    for (const char* pszFormat : { "*1B;0006;%08X;", "*01;0006;%08X;%08X;", "*02;0006;%08X;00000007;" }) {
-        sprintf(szFake, pszFormat, nVictim, nVictim);
-        nFake = GlobalAddMolecule(szFake);
-        GlobalDeleteMolecule(nFake);
-        EXPECT_EQ(AtomName(nVictim), "victim") << szFake;
-        EXPECT_EQ(GlobalFindAtomA(szFake), 0);
+    GlobalDeleteAtom(nFake);
+    // Deleting any look-alike drops no reference of the atom it names.
+    for (const char* pszFormat : { "*01;0005;%08X;", "*1B;0006;%08X;", "*01;0006;%08X;%08X;", "*02;0006;%08X;00000007;" }) {
+        sprintf(sz, pszFormat, nVictim, nVictim);
+        GlobalDeleteMolecule(GlobalAddMolecule(sz));
+        EXPECT_EQ(AtomName(nVictim), "victim") << sz;
+        EXPECT_FALSE(AtomExists(sz));
     }
     GlobalDeleteAtom(nVictim);
 }
@@ -158,16 +116,15 @@ TEST(Molecules, AreSharedWithAnotherProcessAndCountedAcrossIt)
     ASSERT_NE(partner.Hwnd(), nullptr);
     OwnWindow own;
     Watchdog watchdog(30000, partner.Process());
-    std::string s = LongText(6000, 5);
+    std::string s = LongText(6000, 7);
     ATOM nAtom = GlobalAddMolecule(s.c_str());
-    ASSERT_NE(nAtom, 0);
-    EXPECT_EQ(PostMessageAndWaitAck(partner.Hwnd(), WEXM_MOLECULE_LENGTH, (WPARAM)own.Hwnd(), nAtom), 6000);
-
+    WPARAM wOwn = (WPARAM)own.Hwnd();
+    EXPECT_EQ(PostMessageAndWaitAck(partner.Hwnd(), WEXM_MOLECULE_LENGTH, wOwn, nAtom), 6000);
     // The other process stores the string it read: the very same atoms, a second reference.
-    EXPECT_EQ(PostMessageAndWaitAck(partner.Hwnd(), WEXM_MOLECULE_ADD, (WPARAM)own.Hwnd(), nAtom), nAtom);
+    EXPECT_EQ(PostMessageAndWaitAck(partner.Hwnd(), WEXM_MOLECULE_ADD, wOwn, nAtom), nAtom);
     GlobalDeleteMolecule(nAtom);
-    EXPECT_EQ(std::string(GlobalGetMoleculeName(nAtom)), s);
-    EXPECT_EQ(PostMessageAndWaitAck(partner.Hwnd(), WEXM_MOLECULE_DELETE, (WPARAM)own.Hwnd(), nAtom), 1);
-    EXPECT_EQ(std::string(GlobalGetMoleculeName(nAtom)), "");
+    EXPECT_EQ(Molecule(nAtom), s);
+    EXPECT_EQ(PostMessageAndWaitAck(partner.Hwnd(), WEXM_MOLECULE_DELETE, wOwn, nAtom), 1);
+    EXPECT_EQ(Molecule(nAtom), "");
     EXPECT_FALSE(AtomExists(s.substr(0, 255)));
 }
