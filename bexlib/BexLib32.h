@@ -17,3 +17,5 @@
 #include "ipc/DataExchange.h"
 #include "ipc/WndUtil.h"
 #include "cpu/Cpu.h"
+#include "print/PageStatus.h"
+#include "print/PagePrinter.h"
