@@ -199,3 +199,16 @@ TEST_F(RecDamage, VerifyShowsWhatIsWrongAndReturnsFalse)
         EXPECT_TRUE(bThrown) << c.name;
     }
 }
+
+TEST_F(RecDamage, BexrecVerifyAnswersWithItsExitCode)
+{
+    std::string tool = "\"" + harness::ModuleDir() + "bexrec.exe\" verify \"" + m_path + "\"";
+    harness::WriteFileBytes(m_path, m_sample.bytes);
+    harness::ChildResult r = harness::RunProgram(tool);
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_NE(r.output.find("sound: the header record and 3 records"), std::string::npos) << r.output;
+    harness::WriteFileBytes(m_path, m_sample.bytes.substr(0, m_sample.recs[2].offset + 7));
+    r = harness::RunProgram(tool);
+    EXPECT_EQ(r.exitCode, 1u) << r.output;
+    EXPECT_NE(r.output.find("damaged: the file ends inside a record header"), std::string::npos) << r.output;
+}
