@@ -1,6 +1,6 @@
-// The page printer read back from what it drew. Each page goes to an enhanced metafile standing
-// in for the printer's output; the attribute context is a memory DC of the screen. The metafile's
-// records give every printed run with its position and font.
+// The page printer read back from what it drew: each page goes to an enhanced metafile standing
+// in for the printer, over a memory DC that measures; the metafile's text records give every
+// printed run with its position and font.
 #include "harness.h"
 #include "BexLib32.h"
 #include <gtest/gtest.h>
@@ -14,142 +14,113 @@ namespace {
 
 struct TextRun {
     int x, y;
-    LONG nWeight;
-    bool bItalic, bUnderline;
+    bool bBold, bItalic, bUnderline;
     std::string text;
-    bool IsBold() const { return nWeight >= FW_BOLD; }
     bool operator==(const TextRun& o) const
     {
-        return x == o.x && y == o.y && nWeight == o.nWeight && bItalic == o.bItalic && bUnderline == o.bUnderline && text == o.text;
+        return x == o.x && y == o.y && bBold == o.bBold && bItalic == o.bItalic && bUnderline == o.bUnderline && text == o.text;
     }
 };
 typedef std::vector<TextRun> Page;
 
-// Follows the metafile's font table and selections, and collects its text records.
-class EmfReader
-{
-public:
-    explicit EmfReader(HENHMETAFILE hEmf) { EnumEnhMetaFile(NULL, hEmf, Proc, this, NULL); }
-    Page m_runs;
-    std::vector<LOGFONTW> m_created;
+// Follows the metafile's fonts, selections and saved states, and collects its text records.
+struct PageReader {
+    std::map<DWORD, LOGFONTW> fonts;
+    LOGFONTW font = LOGFONTW();
+    std::vector<LOGFONTW> saved;
+    Page runs;
 
-private:
-    static int CALLBACK Proc(HDC, HANDLETABLE*, const ENHMETARECORD* pRec, int, LPARAM lParam)
+    static int CALLBACK Record(HDC, HANDLETABLE*, const ENHMETARECORD* pRec, int, LPARAM lParam)
     {
-        static_cast<EmfReader*>((void*)lParam)->Record(pRec);
-        return 1;
-    }
-    void Record(const ENHMETARECORD* pRec)
-    {
-        switch (pRec->iType) {
-        case EMR_EXTCREATEFONTINDIRECTW: {
-            const EMREXTCREATEFONTINDIRECTW* p = (const EMREXTCREATEFONTINDIRECTW*)pRec;
-            m_fonts[p->ihFont] = p->elfw.elfLogFont;
-            m_created.push_back(p->elfw.elfLogFont);
-            break;
-        }
-        case EMR_SELECTOBJECT: {
-            auto it = m_fonts.find(((const EMRSELECTOBJECT*)pRec)->ihObject);
-            if (it != m_fonts.end())
-                m_font = it->second;
-            else if (((const EMRSELECTOBJECT*)pRec)->ihObject & 0x80000000)
-                m_font = LOGFONTW();   // a stock object
-            break;
-        }
-        case EMR_SAVEDC:
-            m_saved.push_back(m_font);
-            break;
-        case EMR_RESTOREDC:
-            for (int n = ((const EMRRESTOREDC*)pRec)->iRelative; n < 0 && !m_saved.empty(); ++n) {
-                m_font = m_saved.back();
-                m_saved.pop_back();
-            }
-            break;
-        case EMR_EXTTEXTOUTW: {
+        PageReader& r = *(PageReader*)lParam;
+        if (pRec->iType == EMR_EXTCREATEFONTINDIRECTW)
+            r.fonts[((const EMREXTCREATEFONTINDIRECTW*)pRec)->ihFont] = ((const EMREXTCREATEFONTINDIRECTW*)pRec)->elfw.elfLogFont;
+        else if (pRec->iType == EMR_SELECTOBJECT && r.fonts.count(((const EMRSELECTOBJECT*)pRec)->ihObject))
+            r.font = r.fonts[((const EMRSELECTOBJECT*)pRec)->ihObject];
+        else if (pRec->iType == EMR_SAVEDC)
+            r.saved.push_back(r.font);
+        else if (pRec->iType == EMR_RESTOREDC && !r.saved.empty()) {
+            r.font = r.saved.back();
+            r.saved.pop_back();
+        } else if (pRec->iType == EMR_EXTTEXTOUTW) {
             const EMREXTTEXTOUTW* p = (const EMREXTTEXTOUTW*)pRec;
             const WCHAR* pwch = (const WCHAR*)((const BYTE*)pRec + p->emrtext.offString);
-            std::string text;
-            for (DWORD i = 0; i < p->emrtext.nChars; ++i)
-                text += (char)pwch[i];
+            std::string text(pwch, pwch + p->emrtext.nChars);
             if (!text.empty())
-                m_runs.push_back(TextRun{ (int)p->emrtext.ptlReference.x, (int)p->emrtext.ptlReference.y, m_font.lfWeight,
-                                      m_font.lfItalic != 0, m_font.lfUnderline != 0, text });
-            break;
+                r.runs.push_back(TextRun{ (int)p->emrtext.ptlReference.x, (int)p->emrtext.ptlReference.y, r.font.lfWeight >= FW_BOLD,
+                                          r.font.lfItalic != 0, r.font.lfUnderline != 0, text });
         }
-        }
+        return 1;
     }
-    std::map<DWORD, LOGFONTW> m_fonts;
-    LOGFONTW m_font = LOGFONTW();
-    std::vector<LOGFONTW> m_saved;
 };
 
-// A text file whose reads fail on request, as a damaged disk or a lost network share would.
+Page ReadPage(HENHMETAFILE hEmf)
+{
+    PageReader reader;
+    EnumEnhMetaFile(NULL, hEmf, PageReader::Record, &reader, NULL);
+    return reader.runs;
+}
+
+// A text file whose reads or seeks fail on request, as on a damaged disk.
 class FlakyFile : public CStdioFile
 {
 public:
     int m_nReads = 0;
-    int m_nFailAt = 0;          // the read that throws, counted from 1; 0 never
+    int m_nFailAt = 0;          // the read that throws, from 1; 0 never
     bool m_bFailSeek = false;
-    HDC m_hSpy = NULL;          // the font selected here when the read fails is kept
+    HDC m_hSpy = NULL;          // its font at the failing read is kept
     HGDIOBJ m_hFontAtFailure = NULL;
 
     using CStdioFile::ReadString;
     BOOL ReadString(CString& rString) override
     {
         if (++m_nReads == m_nFailAt) {
-            if (m_hSpy)
-                m_hFontAtFailure = GetCurrentObject(m_hSpy, OBJ_FONT);
-            AfxThrowFileException(CFileException::hardIO, ERROR_CRC, GetFilePath());
+            m_hFontAtFailure = GetCurrentObject(m_hSpy, OBJ_FONT);
+            AfxThrowFileException(CFileException::hardIO, ERROR_CRC);
         }
         return CStdioFile::ReadString(rString);
     }
     ULONGLONG Seek(LONGLONG lOff, UINT nFrom) override
     {
         if (m_bFailSeek)
-            AfxThrowFileException(CFileException::badSeek, ERROR_SEEK, GetFilePath());
+            AfxThrowFileException(CFileException::badSeek, ERROR_SEEK);
         return CStdioFile::Seek(lOff, nFrom);
     }
 };
 
-// One print job: the printer, its DC (metafile pages over a memory DC) and the text file.
+// One print job: the printer, its DC (a metafile per page over a memory DC) and the text file.
 class PrintJob
 {
 public:
-    explicit PrintJob(const std::string& text, FlakyFile* pFile = NULL)
-        : m_dir(harness::TempDir()), m_pFile(pFile ? pFile : new FlakyFile), m_bOwnFile(pFile == NULL)
+    explicit PrintJob(const std::string& text) : m_dir(harness::TempDir())
     {
-        std::string path = m_dir + "\\report.txt";
-        harness::WriteFileBytes(path, text);
-        EXPECT_TRUE(m_pFile->Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeText));
-        m_hAttrib = CreateCompatibleDC(NULL);
+        harness::WriteFileBytes(m_dir + "\\report.txt", text);
+        EXPECT_TRUE(m_file.Open((m_dir + "\\report.txt").c_str(), CFile::modeRead | CFile::shareDenyWrite));
+        m_file.m_hSpy = m_hAttrib = CreateCompatibleDC(NULL);
         m_dc.SetAttribDC(m_hAttrib);
     }
     ~PrintJob()
     {
-        m_dc.ReleaseAttribDC();
+        m_printer.OnEndPrinting(&m_dc, &m_info);
         DeleteDC(m_hAttrib);
-        m_pFile->Close();
-        if (m_bOwnFile)
-            delete m_pFile;
+        m_file.Close();
         harness::RemoveTree(m_dir);
     }
-
-    // Paginates with a metafile as the output, as a printer DC would be.
     BOOL Begin()
     {
         StartOutput();
-        BOOL bResult = m_printer.OnBeginPrinting(&m_dc, &m_info, m_pFile);
+        BOOL bResult = m_printer.OnBeginPrinting(&m_dc, &m_info, &m_file);
         EndOutput();
         return bResult;
     }
     Page Print(UINT nPage, BOOL* pbResult = NULL)
     {
-        m_info.m_nCurPage = nPage;
         StartOutput();
+        m_info.m_nCurPage = nPage;
         BOOL bResult = m_printer.PrintOnePage(&m_dc, &m_info, TRUE);
         if (pbResult)
             *pbResult = bResult;
-        return EndOutput().m_runs;
+        return EndOutput();
     }
     std::vector<Page> PrintAll()
     {
@@ -158,8 +129,6 @@ public:
             pages.push_back(Print(n));
         return pages;
     }
-    void End() { m_printer.OnEndPrinting(&m_dc, &m_info); }
-
     void StartOutput()
     {
         m_hOutput = CreateEnhMetaFileA(m_hAttrib, NULL, NULL, NULL);
@@ -169,28 +138,32 @@ public:
         }
         m_dc.SetOutputDC(m_hOutput);
     }
-    EmfReader EndOutput()
+    Page EndOutput()
     {
         m_dc.ReleaseOutputDC();
         HENHMETAFILE hEmf = CloseEnhMetaFile(m_hOutput);
-        EmfReader reader(hEmf);
+        Page page = ReadPage(hEmf);
         DeleteEnhMetaFile(hEmf);
-        return reader;
+        return page;
+    }
+    // The mapping modes and fonts of both contexts, for "the DC is as it was".
+    std::vector<DWORD_PTR> DCState() const
+    {
+        return { (DWORD_PTR)GetMapMode(m_hOutput), (DWORD_PTR)GetMapMode(m_hAttrib),
+                 (DWORD_PTR)GetCurrentObject(m_hOutput, OBJ_FONT), (DWORD_PTR)GetCurrentObject(m_hAttrib, OBJ_FONT) };
     }
 
     std::string m_dir;
-    FlakyFile* m_pFile;
-    bool m_bOwnFile;
-    HDC m_hAttrib;
-    HDC m_hOutput = NULL;
+    FlakyFile m_file;
+    HDC m_hAttrib, m_hOutput = NULL;
     const XFORM* m_pOutputTransform = NULL;
     CDC m_dc;
     CPrintInfo m_info;
     CPagePrinter m_printer;
 };
 
-// The printer's type: a fixed-pitch face 3.5 mm high.
-HFONT CreatePrinterFont(LONG nWeight = FW_DONTCARE)
+// The printer's type on hdc: fixed pitch, 3.5 mm, in MM_LOMETRIC.
+TEXTMETRICA PrinterMetrics(HDC hdc, LONG nWeight = FW_DONTCARE)
 {
     LOGFONTA lf = {};
     lf.lfHeight = 35;
@@ -198,15 +171,9 @@ HFONT CreatePrinterFont(LONG nWeight = FW_DONTCARE)
     lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
     lf.lfQuality = PROOF_QUALITY;
     lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-    return CreateFontIndirectA(&lf);
-}
-
-// The text metrics of the printer's type on hdc in MM_LOMETRIC.
-TEXTMETRICA PrinterMetrics(HDC hdc, LONG nWeight = FW_DONTCARE)
-{
+    HFONT hFont = CreateFontIndirectA(&lf);
     int nSaved = SaveDC(hdc);
     SetMapMode(hdc, MM_LOMETRIC);
-    HFONT hFont = CreatePrinterFont(nWeight);
     SelectObject(hdc, hFont);
     TEXTMETRICA tm;
     GetTextMetricsA(hdc, &tm);
@@ -215,16 +182,10 @@ TEXTMETRICA PrinterMetrics(HDC hdc, LONG nWeight = FW_DONTCARE)
     return tm;
 }
 
-// The sheet and the pitch of a line of plain text, as the printer measures them.
-struct Sheet {
-    int cy;
-    int nPitch;
-};
-
-Sheet SheetOf(HDC hdc)
+int LinePitch(HDC hdc)
 {
     TEXTMETRICA tm = PrinterMetrics(hdc);
-    return Sheet{ GetDeviceCaps(hdc, VERTSIZE) * 10, (int)(tm.tmHeight + tm.tmExternalLeading) };
+    return tm.tmHeight + tm.tmExternalLeading;
 }
 
 // The printed lines: the runs of one height on a page, joined from left to right.
@@ -232,15 +193,13 @@ std::vector<std::string> Lines(const std::vector<Page>& pages)
 {
     std::vector<std::string> lines;
     for (const Page& page : pages) {
-        std::map<int, std::vector<const TextRun*>, std::greater<int>> rows;
+        std::map<int, std::map<int, std::string>, std::greater<int>> rows;
         for (const TextRun& run : page)
-            rows[run.y].push_back(&run);
+            rows[run.y][run.x] += run.text;
         for (auto& row : rows) {
-            std::sort(row.second.begin(), row.second.end(), [](const TextRun* a, const TextRun* b) { return a->x < b->x; });
-            std::string line;
-            for (const TextRun* run : row.second)
-                line += run->text;
-            lines.push_back(line);
+            lines.push_back("");
+            for (auto& run : row.second)
+                lines.back() += run.second;
         }
     }
     return lines;
@@ -254,193 +213,109 @@ std::string Joined(const std::vector<std::string>& lines, const char* pszEnd)
     return text;
 }
 
-// A report of many pages with commands at the start, in the middle and at the end of lines,
-// empty lines and a prefix that is text; with what each line prints.
-void MakeReport(int nLines, std::vector<std::string>* pLines, std::vector<std::string>* pPrinted)
-{
-    for (int i = 0; i < nLines; ++i) {
-        std::string n = std::to_string(i);
-        std::string line, printed;
-        switch (i % 6) {
-        case 0: line = "&%%B%%&Bold line " + n + "&%%-B%%&"; printed = "Bold line " + n; break;
-        case 1: line = "Line " + n + " has &%%I%%&italic&%%-I%%& words"; printed = "Line " + n + " has italic words"; break;
-        case 2: line = "&%%U%%&&%%B%%&Line " + n + "&%%N%%& after normal"; printed = "Line " + n + " after normal"; break;
-        case 3: line = printed = (i / 6) % 3 ? "Plain " + n + " at 50&%% off" : ""; break;
-        case 4: line = "&%%T4,4%%&&%%X%%&Cols " + n; printed = "Cols " + n; break;
-        case 5: line = "&%%-U%%&" + std::string(i % 7 ? "" : "Tail ") + n + "&%%-B%%&"; printed = std::string(i % 7 ? "" : "Tail ") + n; break;
-        }
-        pLines->push_back(line);
-        if (!printed.empty())
-            pPrinted->push_back(printed);
-    }
-}
-
-struct DCState {
-    int nOutputMode, nAttribMode;
-    HGDIOBJ hOutputFont, hAttribFont;
-    bool operator==(const DCState& o) const
-    {
-        return nOutputMode == o.nOutputMode && nAttribMode == o.nAttribMode && hOutputFont == o.hOutputFont && hAttribFont == o.hAttribFont;
-    }
-};
-
-DCState StateOf(HDC hOutput, HDC hAttrib)
-{
-    return DCState{ GetMapMode(hOutput), GetMapMode(hAttrib), GetCurrentObject(hOutput, OBJ_FONT), GetCurrentObject(hAttrib, OBJ_FONT) };
-}
-
 }  // namespace
 
 class PagePrinter : public testing::TestWithParam<const char*>
 {
 };
 
-// Whatever the line ends, each line is printed once, inside its page, and pages are exact byte
-// offsets of the file: printed alone and out of order, a page equals itself printed in turn.
-TEST_P(PagePrinter, EveryLineOncePagesInAnyOrderEqualPagesInSequence)
+// Whatever the line ends, each line is printed once, inside its page; and since pages begin at
+// exact byte offsets, a page printed alone and out of turn equals itself printed in sequence.
+TEST_P(PagePrinter, EveryLineOnceAndPagesInAnyOrderAsInSequence)
 {
     std::vector<std::string> lines, printed;
-    MakeReport(400, &lines, &printed);
+    for (int i = 0; i < 400; ++i) {
+        std::string n = std::to_string(i);
+        const std::string aLines[] = { "&%%B%%&Bold " + n + "&%%-B%%&", "Line " + n + " has &%%I%%&italic&%%-I%%& words",
+                                       "&%%U%%&&%%B%%&Head " + n + "&%%N%%&, normal", i % 4 ? "Plain " + n + " at 50&%% off" : "",
+                                       "&%%T4,4%%&&%%X%%&Cols " + n, "&%%-U%%&" + n + "&%%-B%%&" };
+        const std::string aPrinted[] = { "Bold " + n, "Line " + n + " has italic words", "Head " + n + ", normal",
+                                         aLines[3], "Cols " + n, n };
+        lines.push_back(aLines[i % 6]);
+        if (!aPrinted[i % 6].empty())
+            printed.push_back(aPrinted[i % 6]);
+    }
     PrintJob job(Joined(lines, GetParam()));
     ASSERT_TRUE(job.Begin());
     EXPECT_EQ(job.m_info.GetMinPage(), 1u);
     EXPECT_EQ(job.m_info.m_nCurPage, 1u);
-    EXPECT_TRUE(job.m_info.m_bContinuePrinting);
     UINT nPages = job.m_info.GetMaxPage();
     ASSERT_GE(nPages, 3u);
 
     std::vector<Page> pages = job.PrintAll();
-    EXPECT_EQ(Lines(pages), printed);
-    Sheet sheet = SheetOf(job.m_hAttrib);
-    for (const Page& page : pages) {
-        ASSERT_FALSE(page.empty());
-        for (const TextRun& run : page) {
-            EXPECT_LE(run.y, 0);
-            EXPECT_GE(run.y - sheet.nPitch, -sheet.cy) << run.text;
-        }
-    }
     EXPECT_FALSE(job.m_info.m_bContinuePrinting);   // the last page met the end of the file
+    EXPECT_EQ(Lines(pages), printed);
+    int cy = GetDeviceCaps(job.m_hAttrib, VERTSIZE) * 10, nPitch = LinePitch(job.m_hAttrib);
+    for (const Page& page : pages) {
+        for (const TextRun& run : page)
+            EXPECT_TRUE(run.y <= 0 && run.y - nPitch >= -cy) << run.text << " at " << run.y;
+    }
 
-    std::vector<UINT> order;
-    for (UINT n = nPages; n >= 1; --n)
-        order.push_back(n);
-    std::swap(order[0], order[order.size() / 2]);
-    for (UINT n : order) {
+    for (UINT n : { nPages - 1, 1u, nPages, 2u }) {
         BOOL bResult = FALSE;
         EXPECT_EQ(job.Print(n, &bResult), pages[n - 1]) << "page " << n;
         EXPECT_TRUE(bResult);
         EXPECT_EQ(job.m_info.m_bContinuePrinting, n < nPages);
     }
-    job.End();
 }
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, PagePrinter, testing::Values("\n", "\r\n"),
                          [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param[0] == '\r' ? "CrLf" : "Lf"); });
 
-TEST(PagePrinterFonts, AttributesFollowTheCommandsAndStayOnAcrossPages)
+TEST(PagePrinterLayout, TypeChangesWithinALineAndStaysOnAcrossPages)
 {
-    std::vector<std::string> lines = { "&%%B%%&Total&%%-B%%&: 5", "&%%U%%&&%%I%%&ui&%%B%%&uib&%%-U%%&ib&%%-N%%&plain",
-                                       "&%%b%%&a&%%BX%%&b&%%%%&c&%%B %%&d", "&%%B%%&bold from here on" };
-    for (int i = 0; i < 200; ++i)
-        lines.push_back("still bold " + std::to_string(i));
+    std::vector<std::string> lines = { "&%%B%%&Total&%%-B%%&: 5", "&%%U%%&&%%I%%&ui&%%B%%&uib&%%-N%%&plain",
+                                       "&%%b%%&a&%%BX%%&b&%%%%&c", "", "&%%B%%&&%%-I%%&", "&%%B%%&bold on" };
+    lines.resize(300, "still bold");
     PrintJob job(Joined(lines, "\r\n"));
     ASSERT_TRUE(job.Begin());
     ASSERT_GE(job.m_info.GetMaxPage(), 2u);
 
-    // Page 2 alone, before page 1 was ever printed.
+    // Page 2 alone, before page 1 was ever printed, inherits the bold of page 1.
     Page page2 = job.Print(2);
     ASSERT_FALSE(page2.empty());
     for (const TextRun& run : page2)
-        EXPECT_TRUE(run.IsBold() && !run.bItalic && !run.bUnderline) << run.text;
+        EXPECT_TRUE(run.bBold && !run.bItalic && !run.bUnderline) << run.text;
 
-    Page page1 = job.Print(1);
-    ASSERT_GE(page1.size(), 9u);
-    // "Total" bold, then ": 5" in plain type right behind it on the same line.
-    EXPECT_EQ(page1[0].text, "Total");
-    EXPECT_TRUE(page1[0].IsBold());
-    EXPECT_EQ(page1[1].text, ": 5");
-    EXPECT_FALSE(page1[1].IsBold());
-    EXPECT_EQ(page1[1].y, page1[0].y);
-    EXPECT_GT(page1[1].x, page1[0].x);
-    EXPECT_EQ(page1[2].text, "ui");
-    EXPECT_TRUE(page1[2].bUnderline && page1[2].bItalic && !page1[2].IsBold());
-    EXPECT_EQ(page1[3].text, "uib");
-    EXPECT_TRUE(page1[3].bUnderline && page1[3].bItalic && page1[3].IsBold());
-    EXPECT_EQ(page1[4].text, "ib");
-    EXPECT_TRUE(!page1[4].bUnderline && page1[4].bItalic && page1[4].IsBold());
-    EXPECT_EQ(page1[5].text, "plain");   // "-N" is normal too
-    EXPECT_TRUE(!page1[5].bUnderline && !page1[5].bItalic && !page1[5].IsBold());
+    Page page = job.Print(1);
+    ASSERT_GE(page.size(), 8u);
+    const TextRun expected[] = { { 0, 0, true, false, false, "Total" }, { page[1].x, 0, false, false, false, ": 5" } };
+    EXPECT_EQ(page[0], expected[0]);
+    EXPECT_EQ(page[1], expected[1]);
+    EXPECT_GT(page[1].x, 0);
+    EXPECT_TRUE(page[2].text == "ui" && page[2].bUnderline && page[2].bItalic && !page[2].bBold);
+    EXPECT_TRUE(page[3].text == "uib" && page[3].bUnderline && page[3].bItalic && page[3].bBold);
+    EXPECT_TRUE(page[4].text == "plain" && !page[4].bUnderline && !page[4].bItalic && !page[4].bBold);   // "-N" is "N"
     // Bodies are exact and case-sensitive: these are dropped and change nothing.
-    for (int i = 6; i < 10; ++i)
-        EXPECT_FALSE(page1[i].IsBold()) << page1[i].text;
-    EXPECT_EQ(Lines({ page1 })[2], "abcd");
-    job.End();
+    EXPECT_EQ(Lines({ page })[2], "abc");
+    EXPECT_FALSE(page[5].bBold || page[6].bBold || page[7].bBold);
+    // An empty line and a line of commands only take a line each.
+    EXPECT_EQ(page[8].y, -5 * LinePitch(job.m_hAttrib));
 }
 
-TEST(PagePrinterFonts, EightFixedPitchFontsOfThreeAndAHalfMillimetres)
-{
-    PrintJob job("&%%B%%&&%%I%%&&%%U%%&x\r\n");
-    ASSERT_TRUE(job.Begin());
-    job.StartOutput();
-    job.m_info.m_nCurPage = 1;
-    job.m_printer.PrintOnePage(&job.m_dc, &job.m_info, TRUE);
-    std::vector<LOGFONTW> fonts = job.EndOutput().m_created;
-    ASSERT_EQ(fonts.size(), 4u);   // plain, bold, bold italic, bold italic underlined
-    for (const LOGFONTW& lf : fonts) {
-        EXPECT_EQ(lf.lfHeight, 35);
-        EXPECT_EQ(lf.lfWidth, 0);
-        EXPECT_EQ(lf.lfCharSet, ANSI_CHARSET);
-        EXPECT_EQ(lf.lfOutPrecision, OUT_TT_ONLY_PRECIS);
-        EXPECT_EQ(lf.lfQuality, PROOF_QUALITY);
-        EXPECT_EQ(lf.lfPitchAndFamily, FIXED_PITCH | FF_MODERN);
-        EXPECT_EQ(lf.lfFaceName[0], 0);
-    }
-    EXPECT_EQ(fonts[0].lfWeight, FW_DONTCARE);
-    EXPECT_EQ(fonts[3].lfWeight, FW_BOLD);
-    EXPECT_TRUE(fonts[3].lfItalic && fonts[3].lfUnderline);
-    job.End();
-}
-
-TEST(PagePrinterLayout, TabStopsAreMeasuredFromTheStartOfEachSegment)
+TEST(PagePrinterLayout, TabStopsCountFromTheStartOfEachSegment)
 {
     PrintJob job("&%%T10,10%%&A&%%B%%&\tB&%%-B%%&C\r\n\tD\r\n");
     ASSERT_TRUE(job.Begin());
     Page page = job.Print(1);
     ASSERT_EQ(page.size(), 4u);
-
-    // The unit is the widest character of the font in use when the stops were set. In a
-    // fixed-pitch face every character is as wide as the average.
-    TEXTMETRICA tm = PrinterMetrics(job.m_hAttrib);
-    int nWidthA = tm.tmAveCharWidth;
-    int nWidthB = PrinterMetrics(job.m_hAttrib, FW_BOLD).tmAveCharWidth;
+    // The unit is the widest character of the type in use when the stops were set; in a
+    // fixed-pitch face every character is that of the average width.
+    TEXTMETRICA tm = PrinterMetrics(job.m_hAttrib), tmBold = PrinterMetrics(job.m_hAttrib, FW_BOLD);
     int nStop = 10 * tm.tmMaxCharWidth + tm.tmMaxCharWidth / 2;
-
-    EXPECT_EQ(page[0].text, "A");
     EXPECT_EQ(page[1].text, "B");
-    EXPECT_EQ(page[1].x, nWidthA + nStop);   // from where the segment begins, not from the margin
-    EXPECT_EQ(page[2].text, "C");
-    EXPECT_EQ(page[2].x, nWidthA + nStop + nWidthB);
-    EXPECT_EQ(page[3].text, "D");
-    EXPECT_EQ(page[3].x, nStop);             // the stops carry over to the next line
-    job.End();
-}
-
-TEST(PagePrinterLayout, EmptyAndCommandOnlyLinesTakeALineEach)
-{
-    PrintJob job("a\n\n&%%B%%&&%%-B%%&\nb\n");
-    ASSERT_TRUE(job.Begin());
-    Page page = job.Print(1);
-    ASSERT_EQ(page.size(), 2u);
-    EXPECT_EQ(page[1].y, 3 * -SheetOf(job.m_hAttrib).nPitch);
-    job.End();
+    EXPECT_EQ(page[1].x, tm.tmAveCharWidth + nStop);   // from where "\tB" begins, not from the margin
+    EXPECT_EQ(page[2].x, tm.tmAveCharWidth + nStop + tmBold.tmAveCharWidth);
+    EXPECT_EQ(page[3].x, nStop);                       // the stops carry over to the next line
 }
 
 // An output context that measures otherwise than the attribute context (scaled here, so that its
-// fonts round to other sizes) still gets exactly the lines that pagination gave each page.
+// type rounds to other sizes) still gets exactly the lines that pagination gave each page.
 TEST(PagePrinterLayout, AnOutputThatMeasuresOtherwiseLosesNoLine)
 {
-    std::vector<std::string> lines, printed;
-    MakeReport(300, &lines, &printed);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 300; ++i)
+        lines.push_back((i % 3 ? "" : "&%%B%%&") + std::to_string(i) + "&%%-B%%& line");
     PrintJob job(Joined(lines, "\r\n"));
     ASSERT_TRUE(job.Begin());
     std::vector<Page> pages = job.PrintAll();
@@ -450,205 +325,126 @@ TEST(PagePrinterLayout, AnOutputThatMeasuresOtherwiseLosesNoLine)
     job.StartOutput();
     ASSERT_NE(PrinterMetrics(job.m_hOutput).tmHeight, PrinterMetrics(job.m_hAttrib).tmHeight);
     job.EndOutput();
-
-    std::vector<Page> scaled = job.PrintAll();
-    EXPECT_EQ(Lines(scaled), printed);
-    EXPECT_EQ(scaled, pages);
-    job.End();
+    EXPECT_EQ(job.PrintAll(), pages);
+    EXPECT_EQ(Lines(pages).size(), lines.size());
 }
 
-// Printed in a child on a virtual desktop eight pixels high, whose screen (and so the memory DC
-// that measures) is a sheet of 2 mm, lower than a line of text.
+TEST(PagePrinterLayout, EmptyPagesAtTheEnd)
+{
+    PrintJob empty("");
+    ASSERT_TRUE(empty.Begin());
+    EXPECT_EQ(empty.m_info.GetMaxPage(), 1u);
+    BOOL bResult = FALSE;
+    EXPECT_TRUE(empty.Print(1, &bResult).empty());
+    EXPECT_TRUE(bResult);
+    EXPECT_FALSE(empty.m_info.m_bContinuePrinting);
+
+    // A text that fills its last page exactly is followed by an empty page.
+    int nPerPage = GetDeviceCaps(empty.m_hAttrib, VERTSIZE) * 10 / LinePitch(empty.m_hAttrib);
+    PrintJob full(Joined(std::vector<std::string>(nPerPage, "line"), "\r\n"));
+    ASSERT_TRUE(full.Begin());
+    ASSERT_EQ(full.m_info.GetMaxPage(), 2u);
+    EXPECT_EQ(full.Print(1).size(), (size_t)nPerPage);
+    EXPECT_TRUE(full.m_info.m_bContinuePrinting);
+    EXPECT_TRUE(full.Print(2).empty());
+}
+
+// Run on a virtual desktop eight pixels high, whose screen (and so the memory DC that measures)
+// is a sheet of 2 mm, lower than a line.
 BEX_CHILD(low_sheet)
 {
     PrintJob job("one\r\ntwo\r\nthree\r\n");
-    Sheet sheet = SheetOf(job.m_hAttrib);
-    printf("sheet %d pitch %d\n", sheet.cy, sheet.nPitch);
-    if (!job.Begin())
-        return;
-    printf("pages %u\n", job.m_info.GetMaxPage());
-    for (UINT n = 1; n <= job.m_info.GetMaxPage(); ++n) {
-        printf("page %u:", n);
-        for (const TextRun& run : job.Print(n))
+    printf("sheet %d pitch %d\n", GetDeviceCaps(job.m_hAttrib, VERTSIZE) * 10, LinePitch(job.m_hAttrib));
+    job.Begin();
+    for (const Page& page : job.PrintAll()) {
+        printf("page:");
+        for (const TextRun& run : page)
             printf(" %s@%d", run.text.c_str(), run.y);
         printf("\n");
     }
-    job.End();
 }
 
-// Wine gives a virtual desktop its own screen size, but the size holds for the whole session
-// until the display settings are reset.
-class LowDesktop
-{
-public:
-    ~LowDesktop() { ChangeDisplaySettingsExA(NULL, NULL, NULL, 0, NULL); }
-    std::string Run(const char* pszChild)
-    {
-        char szExe[MAX_PATH];
-        GetModuleFileNameA(NULL, szExe, MAX_PATH);
-        std::string output = harness::RunProgram(std::string("explorer.exe /desktop=BexLowSheet,400x8 \"") + szExe + "\" --child " + pszChild).output;
-        output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
-        return output;
-    }
-};
-
-TEST(PagePrinterLayout, ASheetLowerThanOneLineStillPrintsALinePerPage)
+TEST(PagePrinterLayout, ASheetLowerThanOneLineStillTakesALinePerPage)
 {
     if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") == NULL)
-        GTEST_SKIP() << "the low sheet is a desktop of Wine's";
-    std::string output = LowDesktop().Run("low_sheet");
+        GTEST_SKIP() << "the low sheet is a virtual desktop of Wine's";
+    char szExe[MAX_PATH];
+    GetModuleFileNameA(NULL, szExe, MAX_PATH);
+    std::string output =
+        harness::RunProgram(std::string("explorer.exe /desktop=BexLowSheet,400x8 \"") + szExe + "\" --child low_sheet").output;
+    // The desktop's size holds for the whole Wine session until the display is reset.
+    ChangeDisplaySettingsExA(NULL, NULL, NULL, 0, NULL);
+    output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
     int cy = 0, nPitch = 0;
     ASSERT_EQ(sscanf(output.c_str(), "sheet %d pitch %d", &cy, &nPitch), 2) << output;
     ASSERT_LT(cy, nPitch);
-    // The last line fills its page, so an empty page follows, as on any sheet.
-    EXPECT_NE(output.find("pages 4\npage 1: one@0\npage 2: two@0\npage 3: three@0\npage 4:\n"), std::string::npos) << output;
+    // The third line fills its page as any last line that fits does, so an empty page follows.
+    EXPECT_NE(output.find("\npage: one@0\npage: two@0\npage: three@0\npage:\n"), std::string::npos) << output;
 }
 
-TEST(PagePrinterLayout, AnEmptyFileIsOneEmptyPage)
-{
-    PrintJob job("");
-    ASSERT_TRUE(job.Begin());
-    EXPECT_EQ(job.m_info.GetMaxPage(), 1u);
-    BOOL bResult = FALSE;
-    EXPECT_TRUE(job.Print(1, &bResult).empty());
-    EXPECT_TRUE(bResult);
-    EXPECT_FALSE(job.m_info.m_bContinuePrinting);
-    job.End();
-}
-
-TEST(PagePrinterLayout, ATextThatFillsThePageExactlyGetsAnEmptyLastPage)
-{
-    HDC hdc = CreateCompatibleDC(NULL);
-    Sheet sheet = SheetOf(hdc);
-    DeleteDC(hdc);
-    int nPerPage = sheet.cy / sheet.nPitch;
-    std::vector<std::string> lines;
-    for (int i = 0; i < nPerPage; ++i)
-        lines.push_back("line " + std::to_string(i));
-    PrintJob job(Joined(lines, "\r\n"));
-    ASSERT_TRUE(job.Begin());
-    ASSERT_EQ(job.m_info.GetMaxPage(), 2u);
-    EXPECT_EQ(job.Print(1).size(), (size_t)nPerPage);
-    EXPECT_TRUE(job.m_info.m_bContinuePrinting);
-    EXPECT_TRUE(job.Print(2).empty());
-    EXPECT_FALSE(job.m_info.m_bContinuePrinting);
-    job.End();
-}
-
-// A page the table does not hold ends the job and leaves the DC alone: page 0, a page past the
-// end, a printer that never paginated, a job cancelled before it began.
+// A page the table does not hold ends the job and leaves the DC alone: a printer that never
+// paginated, page 0, a page past the end, a job cancelled before it began.
 TEST(PagePrinterLayout, PagesOutsideTheTableEndTheJobWithoutTouchingTheDC)
 {
     PrintJob job("one\r\ntwo\r\n");
     SetMapMode(job.m_hAttrib, MM_HIMETRIC);
     SelectObject(job.m_hAttrib, GetStockObject(ANSI_FIXED_FONT));
-
-    job.StartOutput();
-    DCState before = StateOf(job.m_hOutput, job.m_hAttrib);
-    CPrintInfo info;
-    EXPECT_FALSE(job.m_printer.PrintOnePage(&job.m_dc, &info, TRUE));   // never paginated
-    EXPECT_FALSE(info.m_bContinuePrinting);
-    EXPECT_EQ(StateOf(job.m_hOutput, job.m_hAttrib), before);
-    job.EndOutput();
-
-    ASSERT_TRUE(job.Begin());
-    ASSERT_EQ(job.m_info.GetMaxPage(), 1u);
-    for (UINT nPage : { 0u, 2u }) {
-        job.m_info.m_bContinuePrinting = TRUE;
+    for (int nCase = 0; nCase < 4; ++nCase) {
+        job.m_info.m_bContinuePrinting = nCase != 3;
+        if (nCase > 0) {
+            ASSERT_TRUE(job.Begin());
+        }
+        EXPECT_EQ(job.m_info.GetMaxPage(), nCase == 0 ? 0xFFFFu : nCase == 3 ? 0u : 1u);
         job.StartOutput();
-        before = StateOf(job.m_hOutput, job.m_hAttrib);
-        job.m_info.m_nCurPage = nPage;
-        EXPECT_FALSE(job.m_printer.PrintOnePage(&job.m_dc, &job.m_info, TRUE));
+        std::vector<DWORD_PTR> before = job.DCState();
+        job.m_info.m_nCurPage = nCase == 1 ? 0 : nCase == 2 ? 2 : 1;
+        EXPECT_FALSE(job.m_printer.PrintOnePage(&job.m_dc, &job.m_info, TRUE)) << nCase;
         EXPECT_FALSE(job.m_info.m_bContinuePrinting);
-        EXPECT_EQ(StateOf(job.m_hOutput, job.m_hAttrib), before);
-        EXPECT_TRUE(job.EndOutput().m_runs.empty());
+        EXPECT_EQ(job.DCState(), before);
+        EXPECT_TRUE(job.EndOutput().empty());
     }
-
-    job.m_info.m_bContinuePrinting = FALSE;   // cancelled before the job began
-    ASSERT_TRUE(job.Begin());
-    EXPECT_EQ(job.m_info.GetMaxPage(), 0u);
-    BOOL bResult = TRUE;
-    EXPECT_TRUE(job.Print(1, &bResult).empty());
-    EXPECT_FALSE(bResult);
-    job.End();
 }
 
-// Errors of the file: the page ends, the job stops, and the DC is as the caller left it.
-TEST(PagePrinterErrors, AReadErrorWhilePaginatingStopsTheJob)
+// A read error stops the pagination; the DC is as the caller left it, and the printer's fonts,
+// one of which was in use when the read failed, are gone after the job.
+TEST(PagePrinterErrors, AReadErrorStopsTheJobAndTheDCIsAsItWas)
 {
-    std::vector<std::string> lines(300, "text");
-    for (int nFailAt : { 1, 5, 150 }) {
-        FlakyFile* pFile = new FlakyFile;
-        std::unique_ptr<FlakyFile> owner(pFile);
-        PrintJob job(Joined(lines, "\n"), pFile);
+    for (int nFailAt : { 1, 150 }) {
+        PrintJob job(Joined(std::vector<std::string>(300, "&%%I%%&text"), "\n"));
         SetMapMode(job.m_hAttrib, MM_TWIPS);
         SelectObject(job.m_hAttrib, GetStockObject(OEM_FIXED_FONT));
-        pFile->m_nFailAt = nFailAt;
-        pFile->m_hSpy = job.m_hAttrib;
-
+        job.m_file.m_nFailAt = nFailAt;
         job.StartOutput();
-        DCState before = StateOf(job.m_hOutput, job.m_hAttrib);
-        EXPECT_FALSE(job.m_printer.OnBeginPrinting(&job.m_dc, &job.m_info, pFile));
-        EXPECT_EQ(StateOf(job.m_hOutput, job.m_hAttrib), before);
+        std::vector<DWORD_PTR> before = job.DCState();
+        EXPECT_FALSE(job.m_printer.OnBeginPrinting(&job.m_dc, &job.m_info, &job.m_file));
+        EXPECT_EQ(job.DCState(), before);
         job.EndOutput();
         EXPECT_FALSE(job.m_info.m_bContinuePrinting);
         EXPECT_EQ(job.m_info.GetMaxPage(), 0xFFFFu);   // never set
 
-        // The printer's font was in use when the read failed; it is gone after the job.
-        ASSERT_NE(pFile->m_hFontAtFailure, nullptr);
-        EXPECT_NE(pFile->m_hFontAtFailure, before.hAttribFont);
-        EXPECT_EQ(GetObjectType(pFile->m_hFontAtFailure), (DWORD)OBJ_FONT);
-        job.End();
-        EXPECT_EQ(GetObjectType(pFile->m_hFontAtFailure), 0u);
+        HGDIOBJ hFont = job.m_file.m_hFontAtFailure;
+        EXPECT_NE(hFont, (HGDIOBJ)before[3]);
+        EXPECT_EQ(GetObjectType(hFont), (DWORD)OBJ_FONT);
+        job.m_printer.OnEndPrinting(&job.m_dc, &job.m_info);
+        EXPECT_EQ(GetObjectType(hFont), 0u);
     }
-}
-
-TEST(PagePrinterErrors, AReadErrorWhilePrintingEndsThatPageOnly)
-{
-    FlakyFile* pFile = new FlakyFile;
-    std::unique_ptr<FlakyFile> owner(pFile);
-    std::vector<std::string> lines;
-    for (int i = 0; i < 300; ++i)
-        lines.push_back("&%%B%%&line&%%-B%%& " + std::to_string(i));
-    PrintJob job(Joined(lines, "\r\n"), pFile);
-    ASSERT_TRUE(job.Begin());
-    std::vector<Page> pages = job.PrintAll();
-
-    SetMapMode(job.m_hAttrib, MM_ANISOTROPIC);
-    pFile->m_nFailAt = pFile->m_nReads + 3;
-    job.StartOutput();
-    DCState before = StateOf(job.m_hOutput, job.m_hAttrib);
-    job.m_info.m_nCurPage = 2;
-    EXPECT_FALSE(job.m_printer.PrintOnePage(&job.m_dc, &job.m_info, TRUE));
-    EXPECT_FALSE(job.m_info.m_bContinuePrinting);
-    EXPECT_EQ(StateOf(job.m_hOutput, job.m_hAttrib), before);
-    Page partial = job.EndOutput().m_runs;
-    ASSERT_EQ(partial.size(), 4u);   // two lines of two runs each before the third read failed
-    EXPECT_TRUE(std::equal(partial.begin(), partial.end(), pages[1].begin()));
-
-    // The next page is whole again.
-    EXPECT_EQ(job.Print(3), pages[2]);
-    job.End();
 }
 
 TEST(PagePrinterErrors, AFailingSeekReachesTheCallerBeforeTheDCChanges)
 {
-    FlakyFile* pFile = new FlakyFile;
-    std::unique_ptr<FlakyFile> owner(pFile);
-    PrintJob job("a\r\nb\r\n", pFile);
+    PrintJob job("a\r\nb\r\n");
     ASSERT_TRUE(job.Begin());
-    pFile->m_bFailSeek = true;
+    job.m_file.m_bFailSeek = true;
     job.StartOutput();
-    DCState before = StateOf(job.m_hOutput, job.m_hAttrib);
-    bool bThrown = false;
+    std::vector<DWORD_PTR> before = job.DCState();
+    int nCause = -1;
     try {
         job.m_printer.PrintOnePage(&job.m_dc, &job.m_info, TRUE);
     } catch (CFileException* e) {
-        bThrown = e->m_cause == CFileException::badSeek;
+        nCause = e->m_cause;
         e->Delete();
     }
-    EXPECT_TRUE(bThrown);
-    EXPECT_EQ(StateOf(job.m_hOutput, job.m_hAttrib), before);
-    EXPECT_TRUE(job.EndOutput().m_runs.empty());
-    job.End();
+    EXPECT_EQ(nCause, CFileException::badSeek);
+    EXPECT_EQ(job.DCState(), before);
+    EXPECT_TRUE(job.EndOutput().empty());
 }
