@@ -192,6 +192,72 @@ static int DemoRespond(HWND hWnd, const char* pszMode)
     return 0;
 }
 
+// The preview of a print job: a text file with printer commands laid out on pages of the
+// screen's size and resolution, each drawn on a memory DC and saved as "pageN.bmp" in pszOutDir.
+static BOOL SavePageImage(LPCSTR pszPath, const BITMAPINFOHEADER& bih, const void* pBits)
+{
+    BITMAPFILEHEADER bfh = {};
+    bfh.bfType = 0x4D42;   // "BM"
+    bfh.bfOffBits = sizeof(bfh) + sizeof(bih);
+    bfh.bfSize = bfh.bfOffBits + bih.biSizeImage;
+    CFile file;
+    if (!file.Open(pszPath, CFile::modeCreate | CFile::modeWrite))
+        return FALSE;
+    file.Write(&bfh, sizeof(bfh));
+    file.Write(&bih, sizeof(bih));
+    file.Write(pBits, bih.biSizeImage);
+    file.Close();
+    return TRUE;
+}
+
+static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
+{
+    CStdioFile file;
+    if (!file.Open(pszFile, CFile::modeRead | CFile::shareDenyWrite)) {
+        printf("cannot open %s\n", pszFile);
+        return 1;
+    }
+    CDC dc;
+    dc.CreateCompatibleDC(NULL);
+    BITMAPINFOHEADER bih = {};
+    bih.biSize = sizeof(bih);
+    bih.biWidth = dc.GetDeviceCaps(HORZRES);
+    bih.biHeight = dc.GetDeviceCaps(VERTRES);
+    bih.biPlanes = 1;
+    bih.biBitCount = 24;
+    bih.biSizeImage = (bih.biWidth * 3 + 3) / 4 * 4 * bih.biHeight;
+    void* pBits = NULL;
+    CBitmap page;
+    page.Attach(CreateDIBSection(dc, (BITMAPINFO*)&bih, DIB_RGB_COLORS, &pBits, NULL, 0));
+    CBitmap* pOldBitmap = dc.SelectObject(&page);
+    // Text on white paper needs no background boxes (and Wine places them wrongly in MM_LOMETRIC).
+    dc.SetBkMode(TRANSPARENT);
+
+    CPrintInfo info;
+    CPagePrinter printer;
+    int nResult = 0;
+    if (!printer.OnBeginPrinting(&dc, &info, &file)) {
+        printf("%s could not be read to its end\n", pszFile);
+        nResult = 1;
+    } else {
+        printf("%s: %u pages on a sheet of %d x %d mm, %ld x %ld pixels\n", pszFile, info.GetMaxPage(),
+               dc.GetDeviceCaps(HORZSIZE), dc.GetDeviceCaps(VERTSIZE), bih.biWidth, bih.biHeight);
+        for (info.m_nCurPage = 1; info.m_nCurPage <= info.GetMaxPage(); ++info.m_nCurPage) {
+            PatBlt(dc, 0, 0, bih.biWidth, bih.biHeight, WHITENESS);
+            printer.PrintOnePage(&dc, &info, TRUE);
+            GdiFlush();
+            CString strPath;
+            strPath.Format("%s\\page%u.bmp", pszOutDir, info.m_nCurPage);
+            if (!SavePageImage(strPath, bih, pBits))
+                nResult = 1;
+            printf("page %u -> %s\n", info.m_nCurPage, (LPCSTR)strPath);
+        }
+    }
+    printer.OnEndPrinting(&dc, &info);
+    dc.SelectObject(pOldBitmap);
+    return nResult;
+}
+
 int main(int argc, char** argv)
 {
     static CWnd s_mainWnd;
@@ -210,8 +276,10 @@ int main(int argc, char** argv)
         nResult = hViewer ? 0 : 1;
     } else if (strcmp(pszVerb, "respond") == 0)
         nResult = DemoRespond(s_mainWnd.m_hWnd, argc > 2 ? argv[2] : WEX_RESPOND_NORMAL);
+    else if (strcmp(pszVerb, "print") == 0 && argc > 3)
+        nResult = DemoPrint(argv[2], argv[3]);
     else
-        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]\n");
+        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|print FILE OUTDIR\n");
 
     UnhookWindowsHookEx(s_hHook);
     DestroyWindow(s_mainWnd.m_hWnd);
