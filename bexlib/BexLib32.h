@@ -19,3 +19,4 @@
 #include "cpu/Cpu.h"
 #include "print/PageStatus.h"
 #include "print/PagePrinter.h"
+#include "archive/Archive.h"
