@@ -67,4 +67,17 @@ inline Sample MakeSample()
     return s;
 }
 
+// A Unix path as Wine's file system shows it to Windows programs, or "" outside Wine.
+inline std::string DosName(const char* pszUnixPath)
+{
+    typedef LPWSTR(CDECL * PFNDOSNAME)(LPCSTR);
+    PFNDOSNAME pfn = (PFNDOSNAME)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name");
+    LPWSTR pwsz = pfn ? pfn(pszUnixPath) : NULL;
+    char sz[MAX_PATH] = {};
+    if (pwsz)
+        WideCharToMultiByte(CP_ACP, 0, pwsz, -1, sz, MAX_PATH, NULL, NULL);
+    HeapFree(GetProcessHeap(), 0, pwsz);
+    return sz;
+}
+
 }  // namespace recbytes

@@ -1,6 +1,7 @@
 // CRC-16 over memory and over the head of a file; file failures read from the real boxes.
 #include "harness.h"
 #include "BexLib32.h"
+#include "recbytes.h"
 #include <gtest/gtest.h>
 
 using harness::MsgBoxCatcher;
@@ -52,20 +53,14 @@ TEST(CrcFileCalc, FailuresAreShownAndGiveZero)
 {
     std::string missing = harness::TempDir() + "missing.txt";
     // Opens but cannot be read from its start: a process's memory image, as Wine shows /proc.
-    typedef LPWSTR(CDECL * PFNDOSNAME)(LPCSTR);
-    PFNDOSNAME pfnDosName = (PFNDOSNAME)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name");
-    ASSERT_NE(pfnDosName, nullptr) << "runs under Wine";
-    char szUnreadable[MAX_PATH];
-    LPWSTR pwsz = pfnDosName("/proc/self/mem");
-    WideCharToMultiByte(CP_ACP, 0, pwsz, -1, szUnreadable, MAX_PATH, NULL, NULL);
-    HeapFree(GetProcessHeap(), 0, pwsz);
-
+    std::string unreadable = recbytes::DosName("/proc/self/mem");
+    ASSERT_FALSE(unreadable.empty()) << "runs under Wine";
     MsgBoxCatcher catcher;
     EXPECT_EQ(CrcFileCalc(NULL, missing.c_str()), 0);
-    EXPECT_EQ(CrcFileCalc(NULL, szUnreadable), 0);
+    EXPECT_EQ(CrcFileCalc(NULL, unreadable.c_str()), 0);
     ASSERT_EQ(catcher.Count(), 2u);
     EXPECT_EQ(catcher.Boxes()[0].text, "Cannot open file '" + missing + "'.");
-    EXPECT_EQ(catcher.Boxes()[1].text, std::string("Cannot read file '") + szUnreadable + "'.");
+    EXPECT_EQ(catcher.Boxes()[1].text, "Cannot read file '" + unreadable + "'.");
     for (const harness::MsgBox& box : catcher.Boxes()) {
         EXPECT_EQ(box.caption, "System Error");
         EXPECT_EQ(box.icon, (UINT)MB_ICONEXCLAMATION);
