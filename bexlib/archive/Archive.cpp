@@ -32,6 +32,8 @@ public:
     ~CArchiveLibrary() { Free(); }
 
     FARPROC Entry() const { return m_pfnEntry; }
+
+private:
     void Free()
     {
         if (m_hLib)
@@ -39,7 +41,6 @@ public:
         m_hLib = NULL;
     }
 
-private:
     CArchiveLibrary(const CArchiveLibrary&) = delete;
     CArchiveLibrary& operator=(const CArchiveLibrary&) = delete;
 
