@@ -78,15 +78,38 @@ public:
     HINSTANCE m_hInstance;
     CWnd* m_pMainWnd;
     int m_nCmdShow;
+    // The profile: with a registry key it is HKEY_CURRENT_USER\Software\(key)\(profile name);
+    // without one (NULL) it is the initialisation file m_pszProfileName, by default the program's
+    // file title with ".INI" in the Windows directory. An application may point either member at
+    // a string of its own that outlives the application object.
+    LPCSTR m_pszRegistryKey;
+    LPCSTR m_pszProfileName;
 
     virtual BOOL InitInstance() { return TRUE; }
     virtual int ExitInstance() { return 0; }
     // The message loop: runs until WM_QUIT and returns ExitInstance's result.
     virtual int Run();
 
+    // Profile. Moves the profile to the registry, under the application's title.
+    void SetRegistryKey(LPCSTR lpszRegistryKey);
+    void SetRegistryKey(UINT nIDRegistryKey);
+    // The stored number, or nDefault when the entry is missing or not a number.
+    UINT GetProfileInt(LPCSTR lpszSection, LPCSTR lpszEntry, int nDefault);
+    // The stored text, or lpszDefault ("" for NULL) when the entry is missing or not a text.
+    CString GetProfileString(LPCSTR lpszSection, LPCSTR lpszEntry, LPCSTR lpszDefault = NULL);
+    BOOL WriteProfileInt(LPCSTR lpszSection, LPCSTR lpszEntry, int nValue);
+    // A NULL lpszEntry deletes the section, a NULL lpszValue deletes the entry.
+    BOOL WriteProfileString(LPCSTR lpszSection, LPCSTR lpszEntry, LPCSTR lpszValue);
+    // Open keys of the registry profile, created as needed; the caller closes them. NULL for an
+    // initialisation-file profile.
+    HKEY GetAppRegistryKey();
+    HKEY GetSectionKey(LPCSTR lpszSection);
+
 private:
     CString m_strAppName;
     CString m_strExeName;
+    CString m_strRegistryKey;
+    CString m_strProfileName;
 };
 
 // The framework's WinMain: initialises the application object and runs it.

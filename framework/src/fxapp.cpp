@@ -196,7 +196,8 @@ void AFXAPI AfxAbort()
 }
 
 CWinApp::CWinApp(LPCSTR lpszAppName)
-    : m_pszAppName(NULL), m_pszExeName(NULL), m_hInstance(NULL), m_pMainWnd(NULL), m_nCmdShow(SW_SHOWNORMAL)
+    : m_pszAppName(NULL), m_pszExeName(NULL), m_hInstance(NULL), m_pMainWnd(NULL), m_nCmdShow(SW_SHOWNORMAL),
+      m_pszRegistryKey(NULL), m_pszProfileName(NULL)
 {
     AFX_MODULE_STATE* pState = AfxGetModuleState();
     FX_ASSERT(pState->m_pCurrentWinApp == NULL);   // one application object per process
@@ -207,6 +208,8 @@ CWinApp::CWinApp(LPCSTR lpszAppName)
     m_pszExeName = m_strExeName;
     m_pszAppName = m_strAppName;
     pState->m_lpszCurrentAppName = m_pszAppName;
+    m_strProfileName = m_strExeName + ".INI";
+    m_pszProfileName = m_strProfileName;
 }
 
 CWinApp::~CWinApp()
