@@ -19,4 +19,5 @@
 #include "cpu/Cpu.h"
 #include "print/PageStatus.h"
 #include "print/PagePrinter.h"
+#include "version/VersionInfo.h"
 #include "archive/Archive.h"
