@@ -18,6 +18,7 @@
 #include "molecule/Molecule.h"
 #include "ipc/AckMsg.h"
 #include "ipc/DataExchange.h"
+#include "ipc/AppLaunch.h"
 #include "ipc/WndUtil.h"
 #include "cpu/Cpu.h"
 #include "print/PageStatus.h"

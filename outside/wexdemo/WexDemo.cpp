@@ -192,6 +192,86 @@ static int DemoRespond(HWND hWnd, const char* pszMode)
     return 0;
 }
 
+// A second instance as partner: started with ExecApp, a block of data exchanged with it, a long
+// string passed to it as a molecule and its acknowledged answer.
+static int TalkToPartner(HWND hWnd)
+{
+    ExecAppInfo info = {};
+    if (!ExecApp(0, "tools\\wexdemo", "respond", &info, SW_SHOWNOACTIVATE)) {
+        printf("ExecApp could not start WexDemo.exe\n");
+        return 1;
+    }
+    char szClass[64] = "";
+    GetClassNameA(info.hWndMain, szClass, sizeof(szClass));
+    printf("ExecApp started process %lu; main window of class \"%s\" found: %s; running: %s\n", info.dwProcessId,
+           szClass, info.hWndMain ? "yes" : "no", IsAppRunning(&info) ? "yes" : "no");
+    if (info.hWndMain == NULL)
+        return 1;
+
+    static const char s_szBlock[] = "Block of data for the partner: CPU V2M15 firmware 0B0";
+    ExchangeDataBlock block = {};
+    block.hWndTarget = info.hWndMain;
+    block.hWndOwn = hWnd;
+    block.pszMapName = "WexDemoRequest";
+    block.cbSend = sizeof(s_szBlock) - 1;
+    block.pSend = s_szBlock;
+    if (ExchangeData(&block)) {
+        printf("ExchangeData sent %lu bytes: %s\n", block.cbSend, s_szBlock);
+        printf("  and received %lu bytes: %s\n", block.cbReceived, (const char*)block.pReceived);
+        HeapFree(GetProcessHeap(), 0, block.pReceived);
+    }
+
+    CString strLong;
+    for (int i = 1; strLong.GetLength() < 1500; ++i) {
+        CString strLine;
+        strLine.Format("line %d of a long text that no single atom could hold; ", i);
+        strLong += strLine;
+    }
+    ATOM nAtom = GlobalAddMolecule(strLong);
+    char szDir[256] = "";
+    GlobalGetAtomNameA(nAtom, szDir, sizeof(szDir));
+    printf("GlobalAddMolecule stored %d characters as molecule 0x%04X, directory \"%.45s...\"\n", strLong.GetLength(),
+           nAtom, szDir);
+    LRESULT lLength = PostMessageAndWaitAck(info.hWndMain, WEXM_MOLECULE_LENGTH, (WPARAM)hWnd, nAtom);
+    printf("PostMessageAndWaitAck: the partner read the molecule and acknowledged %ld characters\n", (long)lLength);
+    GlobalDeleteMolecule(nAtom);
+
+    PostMessageA(info.hWndMain, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && IsAppRunning(&info); ++i)
+        Sleep(50);
+    printf("partner closed; running: %s\n", IsAppRunning(&info) ? "yes" : "no");
+    return lLength == strLong.GetLength() ? 0 : 1;
+}
+
+static int DemoPartner(HWND hWnd)
+{
+    // ExecApp starts programs from the applications directory; for the demo that is where this
+    // program lies, and whatever was configured before is put back afterwards.
+    char szAppsDir[MAX_PATH];
+    CString strConfigured = GetBexAppsDir(szAppsDir);
+    if (strConfigured.IsEmpty() || GetFileAttributesA(strConfigured + "WexDemo.exe") == INVALID_FILE_ATTRIBUTES) {
+        GetModuleFileNameA(NULL, szAppsDir, MAX_PATH);
+        *strrchr(szAppsDir, '\\') = '\0';
+        SetBexProfileString(HKEY_LOCAL_MACHINE, "Global", "AppsDir", szAppsDir);
+        printf("AppsDir set to %s for the demo\n", szAppsDir);
+    }
+    int nResult = TalkToPartner(hWnd);
+    SetBexProfileString(HKEY_LOCAL_MACHINE, "Global", "AppsDir", strConfigured);
+    return nResult;
+}
+
+// Controller identification texts decoded into type, subtype, version digit and feature mask.
+static int DemoCpu(int argc, char** argv)
+{
+    for (int i = 0; i < argc; ++i) {
+        int nVersion, nType, nSubType;
+        VekGetCpuTypeSubType(argv[i], &nVersion, &nType, &nSubType);
+        printf("%-10s type %2d  subtype %3d  version %d  features 0x%02lX\n", argv[i], nType, nSubType, nVersion,
+               (unsigned long)VekGetFwFeaturesEx(argv[i]));
+    }
+    return 0;
+}
+
 // The preview of a print job: a text file with printer commands laid out on pages of the
 // screen's size and resolution, each drawn on a memory DC and saved as "pageN.bmp" in pszOutDir.
 static BOOL SavePageImage(LPCSTR pszPath, const BITMAPINFOHEADER& bih, const void* pBits)
@@ -278,8 +358,12 @@ int main(int argc, char** argv)
         nResult = DemoRespond(s_mainWnd.m_hWnd, argc > 2 ? argv[2] : WEX_RESPOND_NORMAL);
     else if (strcmp(pszVerb, "print") == 0 && argc > 3)
         nResult = DemoPrint(argv[2], argv[3]);
+    else if (strcmp(pszVerb, "partner") == 0)
+        nResult = DemoPartner(s_mainWnd.m_hWnd);
+    else if (strcmp(pszVerb, "cpu") == 0)
+        nResult = DemoCpu(argc - 2, argv + 2);
     else
-        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|print FILE OUTDIR\n");
+        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|partner|cpu ID...|print FILE OUTDIR\n");
 
     UnhookWindowsHookEx(s_hHook);
     DestroyWindow(s_mainWnd.m_hWnd);
