@@ -1,4 +1,4 @@
-// The suite registry profile against Wine's registry, checked with raw Reg* calls.
+// The suite registry profile against Wine's registry, checked with raw registry calls.
 #include "harness.h"
 #include "suite.h"
 #include "BexLib32.h"
@@ -8,163 +8,100 @@ using harness::MsgBoxCatcher;
 
 namespace {
 
-const char szSection[] = "CfgTest";
+const char szSec[] = "CfgTest";
 
-// The assertion reports the boxes showed, in order, each from the module kelmbex.
+// The boxes shown were these assertion reports of the module kelmbex, in this order.
 void ExpectAssertions(const MsgBoxCatcher& catcher, std::vector<std::string> exprs)
 {
     ASSERT_EQ(catcher.Count(), exprs.size());
-    for (size_t i = 0; i < exprs.size(); ++i) {
-        const std::string& text = catcher.Boxes()[i].text;
-        EXPECT_EQ(text.rfind("KELM_ASSERT failed at line ", 0), 0u) << text;
-        EXPECT_NE(text.find("kelmbex.cpp:\n " + exprs[i] + "\n"), std::string::npos) << text;
-    }
-}
-
-class SuiteProfile : public testing::Test {
-protected:
-    void SetUp() override { TearDown(); }
-    void TearDown() override
-    {
-        RegDeleteTreeA(HKEY_CURRENT_USER, suite::Section(szSection).c_str());
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, suite::Section(szSection).c_str());
-    }
-};
-
-}  // namespace
-
-TEST_F(SuiteProfile, BaseKeyIsCompanySuiteAndTheLibrarysProductVersion)
-{
-    ASSERT_FALSE(suite::Release().empty());
-    EXPECT_STREQ(GetBexBaseRegistryKey(), ("KELM-Ostrand\\Tur\\" + suite::Release()).c_str());
-    EXPECT_EQ(suite::Release(), "1.4");   // the release text, not the four-part fixed version
-}
-
-TEST_F(SuiteProfile, WritingCreatesEveryLevelAndReadsBackInTheSameHiveOnly)
-{
-    ASSERT_FALSE(suite::KeyExists(HKEY_CURRENT_USER, suite::Section(szSection)));
-    EXPECT_EQ(SetBexProfileInt(HKEY_CURRENT_USER, szSection, "Count", 0xCAFE1234u), TRUE);
-    for (const char* level : { "Software\\KELM-Ostrand", "Software\\KELM-Ostrand\\Tur" })
-        EXPECT_TRUE(suite::KeyExists(HKEY_CURRENT_USER, level)) << level;
-    EXPECT_TRUE(suite::KeyExists(HKEY_CURRENT_USER, suite::Branch()));
-    suite::Value v = suite::Query(HKEY_CURRENT_USER, suite::Section(szSection), "Count");
-    ASSERT_EQ(v.result, ERROR_SUCCESS);
-    EXPECT_EQ(v.type, (DWORD)REG_DWORD);
-    EXPECT_EQ(v.bytes, std::string("\x34\x12\xFE\xCA", 4));
-    EXPECT_EQ(GetBexProfileInt(HKEY_CURRENT_USER, szSection, "Count", 7), 0xCAFE1234u);
-    EXPECT_EQ(GetBexProfileInt(HKEY_LOCAL_MACHINE, szSection, "Count", 7), 7u);
-
-    EXPECT_EQ(SetBexProfileString(HKEY_LOCAL_MACHINE, szSection, "Name", "C:\\Tur\\"), TRUE);
-    v = suite::Query(HKEY_LOCAL_MACHINE, suite::Section(szSection), "Name");
-    EXPECT_EQ(v.type, (DWORD)REG_SZ);
-    EXPECT_EQ(v.bytes, std::string("C:\\Tur\\", 8));   // with its NUL
-    EXPECT_STREQ(GetBexProfileString(HKEY_LOCAL_MACHINE, szSection, "Name", "dflt"), "C:\\Tur\\");
-    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSection, "Name", "dflt"), "dflt");
-}
-
-TEST_F(SuiteProfile, MissingEntriesGiveTheDefault)
-{
-    EXPECT_EQ(GetBexProfileInt(HKEY_CURRENT_USER, szSection, "Nothing", -3), (unsigned)-3);
-    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSection, "Nothing", "fallback"), "fallback");
-    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSection, "Nothing", NULL), "");
-    SetBexProfileInt(HKEY_CURRENT_USER, szSection, "Other", 1);
-    EXPECT_EQ(GetBexProfileInt(HKEY_CURRENT_USER, szSection, "Nothing", 5), 5u);
-}
-
-TEST_F(SuiteProfile, AnEmptyStringIsStoredAndReadAsEmptyNotAsTheDefault)
-{
-    EXPECT_EQ(SetBexProfileString(HKEY_CURRENT_USER, szSection, "Empty", ""), TRUE);
-    suite::Value v = suite::Query(HKEY_CURRENT_USER, suite::Section(szSection), "Empty");
-    EXPECT_EQ(v.type, (DWORD)REG_SZ);
-    EXPECT_EQ(v.bytes, std::string(1, '\0'));
-    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSection, "Empty", "dflt"), "");
-}
-
-TEST_F(SuiteProfile, AStringStoredWithoutItsNulIsReadToItsEndOnly)
-{
-    suite::Store(HKEY_CURRENT_USER, suite::Section(szSection), "Bare", REG_SZ, "abcdef");
-    MsgBoxCatcher catcher;
-    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSection, "Bare", "dflt"), "abcdef");
-    EXPECT_EQ(catcher.Count(), 0u);
-}
-
-TEST_F(SuiteProfile, AValueOfAnotherTypeIsReadAsTextAndReported)
-{
-    suite::Store(HKEY_CURRENT_USER, suite::Section(szSection), "Blob", REG_BINARY, "xyz");
-    MsgBoxCatcher catcher;
-    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSection, "Blob", "dflt"), "xyz");
-    ExpectAssertions(catcher, { "dwType == REG_SZ", "dwType == REG_SZ" });
-}
-
-TEST_F(SuiteProfile, TextReadAsANumber)
-{
-    // Longer than four bytes: the query fails quietly and the default comes back.
-    SetBexProfileString(HKEY_CURRENT_USER, szSection, "Long", "12345");
-    MsgBoxCatcher catcher;
-    EXPECT_EQ(GetBexProfileInt(HKEY_CURRENT_USER, szSection, "Long", 9), 9u);
-    EXPECT_EQ(catcher.Count(), 0u);
-
-    // Exactly four bytes: the raw bytes, and the type reported.
-    SetBexProfileString(HKEY_CURRENT_USER, szSection, "Four", "abc");
-    EXPECT_EQ(GetBexProfileInt(HKEY_CURRENT_USER, szSection, "Four", 9), 0x00636261u);
-    ExpectAssertions(catcher, { "dwType == REG_DWORD" });
+    for (size_t i = 0; i < exprs.size(); ++i)
+        EXPECT_NE(catcher.Boxes()[i].text.find("kelmbex.cpp:\n " + exprs[i] + "\n"), std::string::npos) << catcher.Boxes()[i].text;
 }
 
 // Leaves junk in the stack below the caller, where the next call's locals will lie.
-__attribute__((noinline)) static void DirtyStack()
+__attribute__((noinline)) void DirtyStack()
 {
     volatile char junk[8192];
     for (size_t i = 0; i < sizeof(junk); ++i)
         junk[i] = (char)0xA5;
 }
 
-TEST_F(SuiteProfile, AShortValueLeavesZerosInTheBytesItDoesNotFill)
+struct SuiteProfile : testing::Test {
+    void SetUp() override { TearDown(); }
+    void TearDown() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, suite::Section(szSec).c_str());
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, suite::Section(szSec).c_str());
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, suite::Branch().c_str(), "Stray");
+    }
+};
+
+}  // namespace
+
+TEST_F(SuiteProfile, WritesCreateTheBranchOfTheReleaseAndReadBackInTheirHiveOnly)
 {
-    suite::Store(HKEY_CURRENT_USER, suite::Section(szSection), "Short", REG_BINARY, "\x34\x12");
+    EXPECT_EQ(suite::Release(), "1.4");   // the release text, not the four-part fixed version
+    EXPECT_STREQ(GetBexBaseRegistryKey(), "KELM-Ostrand\\Tur\\1.4");
+    EXPECT_EQ(GetBexProfileInt(HKEY_CURRENT_USER, szSec, "Count", -3), (unsigned)-3);
+    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSec, "Name", NULL), "");
+
+    EXPECT_TRUE(SetBexProfileInt(HKEY_CURRENT_USER, szSec, "Count", 0xCAFE1234u));
+    EXPECT_TRUE(SetBexProfileString(HKEY_LOCAL_MACHINE, szSec, "Name", "C:\\Tur\\"));
+    EXPECT_TRUE(SetBexProfileString(HKEY_LOCAL_MACHINE, szSec, "Empty", ""));
+    DWORD dwType;
+    EXPECT_EQ(suite::Query(HKEY_CURRENT_USER, suite::Section(szSec), "Count", &dwType), std::string("\x34\x12\xFE\xCA", 4));
+    EXPECT_EQ(dwType, (DWORD)REG_DWORD);
+    EXPECT_EQ(suite::Query(HKEY_LOCAL_MACHINE, suite::Section(szSec), "Name", &dwType), std::string("C:\\Tur\\", 8));
+    EXPECT_EQ(dwType, (DWORD)REG_SZ);
+    EXPECT_EQ(suite::Query(HKEY_LOCAL_MACHINE, suite::Section(szSec), "Empty"), std::string(1, '\0'));
+
+    EXPECT_EQ(GetBexProfileInt(HKEY_CURRENT_USER, szSec, "Count", 7), 0xCAFE1234u);
+    EXPECT_EQ(GetBexProfileInt(HKEY_LOCAL_MACHINE, szSec, "Count", 7), 7u);
+    EXPECT_STREQ(GetBexProfileString(HKEY_LOCAL_MACHINE, szSec, "Name", "dflt"), "C:\\Tur\\");
+    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSec, "Name", "dflt"), "dflt");
+    EXPECT_STREQ(GetBexProfileString(HKEY_LOCAL_MACHINE, szSec, "Empty", "dflt"), "");
+}
+
+TEST_F(SuiteProfile, ValuesOfTheWrongShapeAreReadWithinTheirBytesAndReported)
+{
+    suite::Store(HKEY_CURRENT_USER, suite::Section(szSec), "Bare", REG_SZ, "abcdef");   // no NUL
+    suite::Store(HKEY_CURRENT_USER, suite::Section(szSec), "Blob", REG_BINARY, "xyz");
+    suite::Store(HKEY_CURRENT_USER, suite::Section(szSec), "Short", REG_BINARY, "\x34\x12");
+    SetBexProfileString(HKEY_CURRENT_USER, szSec, "Four", "abc");
     MsgBoxCatcher catcher;
+    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSec, "Bare", "dflt"), "abcdef");
+    EXPECT_EQ(GetBexProfileInt(HKEY_CURRENT_USER, szSec, "Bare", 9), 9u);   // too long: quietly the default
+    EXPECT_EQ(catcher.Count(), 0u);
+    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSec, "Blob", "dflt"), "xyz");
+    EXPECT_EQ(GetBexProfileInt(HKEY_CURRENT_USER, szSec, "Four", 9), 0x00636261u);
     DirtyStack();
-    EXPECT_EQ(GetBexProfileInt(HKEY_CURRENT_USER, szSection, "Short", 9), 0x1234u);
-    ExpectAssertions(catcher, { "dwType == REG_DWORD", "dwCount == sizeof(dwValue)" });
+    EXPECT_EQ(GetBexProfileInt(HKEY_CURRENT_USER, szSec, "Short", 9), 0x1234u);   // zeros where nothing was read
+    ExpectAssertions(catcher, { "dwType == REG_SZ", "dwType == REG_SZ", "dwType == REG_DWORD", "dwType == REG_DWORD",
+                                "dwCount == sizeof(dwValue)" });
 }
 
 TEST_F(SuiteProfile, ANullEntryDeletesTheSection)
 {
-    SetBexProfileInt(HKEY_CURRENT_USER, szSection, "A", 1);
-    EXPECT_EQ(SetBexProfileInt(HKEY_CURRENT_USER, szSection, NULL, 0), TRUE);
-    EXPECT_FALSE(suite::KeyExists(HKEY_CURRENT_USER, suite::Section(szSection)));
+    SetBexProfileInt(HKEY_CURRENT_USER, szSec, "A", 1);
+    SetBexProfileString(HKEY_LOCAL_MACHINE, szSec, "B", "b");
+    EXPECT_TRUE(SetBexProfileInt(HKEY_CURRENT_USER, szSec, NULL, 0));
+    EXPECT_TRUE(SetBexProfileString(HKEY_LOCAL_MACHINE, szSec, NULL, NULL));
+    EXPECT_FALSE(suite::KeyExists(HKEY_CURRENT_USER, suite::Section(szSec)));
+    EXPECT_FALSE(suite::KeyExists(HKEY_LOCAL_MACHINE, suite::Section(szSec)));
     EXPECT_TRUE(suite::KeyExists(HKEY_CURRENT_USER, suite::Branch()));
-
-    SetBexProfileString(HKEY_LOCAL_MACHINE, szSection, "B", "b");
-    EXPECT_EQ(SetBexProfileString(HKEY_LOCAL_MACHINE, szSection, NULL, NULL), TRUE);
-    EXPECT_FALSE(suite::KeyExists(HKEY_LOCAL_MACHINE, suite::Section(szSection)));
-    // Nothing left to delete.
-    EXPECT_EQ(SetBexProfileString(HKEY_LOCAL_MACHINE, szSection, NULL, NULL), FALSE);
+    EXPECT_FALSE(SetBexProfileString(HKEY_LOCAL_MACHINE, szSec, NULL, NULL));   // nothing left to delete
 }
 
-TEST_F(SuiteProfile, ANullSectionIsReportedAndTouchesNothing)
+TEST_F(SuiteProfile, BrokenPreconditionsAreReportedAndTouchNothing)
 {
-    SetBexProfileInt(HKEY_CURRENT_USER, szSection, "Keep", 1);
+    SetBexProfileString(HKEY_CURRENT_USER, szSec, "Name", "kept");
     MsgBoxCatcher catcher;
-    EXPECT_EQ(SetBexProfileString(HKEY_CURRENT_USER, NULL, NULL, NULL), FALSE);
-    EXPECT_EQ(SetBexProfileInt(HKEY_CURRENT_USER, NULL, "Stray", 1), FALSE);
-    ExpectAssertions(catcher, { "lpszSection != NULL", "lpszSection != NULL", "lpszSection != NULL" });
-    EXPECT_TRUE(suite::KeyExists(HKEY_CURRENT_USER, suite::Section(szSection)));
-    EXPECT_EQ(suite::Query(HKEY_CURRENT_USER, suite::Branch(), "Stray").result, ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(SuiteProfile, ANullValueIsReportedAndKeepsTheStoredOne)
-{
-    SetBexProfileString(HKEY_CURRENT_USER, szSection, "Name", "kept");
-    MsgBoxCatcher catcher;
-    EXPECT_EQ(SetBexProfileString(HKEY_CURRENT_USER, szSection, "Name", NULL), FALSE);
-    ExpectAssertions(catcher, { "lpszValue != NULL" });
-    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSection, "Name", ""), "kept");
-}
-
-TEST_F(SuiteProfile, AnotherHiveIsReportedAndGivesTheDefault)
-{
-    MsgBoxCatcher catcher;
-    EXPECT_EQ(GetBexProfileInt(HKEY_USERS, szSection, "Count", 11), 11u);
-    const std::string hive = "hBaseKey == HKEY_CURRENT_USER || hBaseKey == HKEY_LOCAL_MACHINE";
-    ExpectAssertions(catcher, { hive, hive });
+    EXPECT_FALSE(SetBexProfileString(HKEY_CURRENT_USER, NULL, NULL, NULL));   // not the whole release
+    EXPECT_FALSE(SetBexProfileInt(HKEY_CURRENT_USER, NULL, "Stray", 1));
+    EXPECT_FALSE(SetBexProfileString(HKEY_CURRENT_USER, szSec, "Name", NULL));
+    EXPECT_EQ(GetBexProfileInt(HKEY_USERS, szSec, "Count", 11), 11u);
+    const char* hive = "hBaseKey == HKEY_CURRENT_USER || hBaseKey == HKEY_LOCAL_MACHINE";
+    ExpectAssertions(catcher, { "lpszSection != NULL", "lpszSection != NULL", "lpszSection != NULL", "lpszValue != NULL", hive, hive });
+    EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSec, "Name", ""), "kept");
+    EXPECT_EQ(suite::Query(HKEY_CURRENT_USER, suite::Branch(), "Stray"), "");
 }
