@@ -110,8 +110,8 @@ TEST_F(HorzListBox, TabbedItemsAreMeasuredAtTheTabStopsOnlyWithTheTabStopStyle)
 {
     const char szTabbed[] = "M1.0\tBOOL\tmotor running";
     Bind(IDC_TABBED);
-    // With no tab stops of its own the list box gets one every 2 dialog units, recorded once:
-    // deleting the first item must leave the second one's extent, not a duplicate of the first.
+    // With no tab stops of its own the list box gets one every 2 dialog units, and each item
+    // keeps exactly one extent.
     list.AddString(szTabbed);
     list.AddString(szShort);
     int nDefault = TabPixels(hList, 2);
