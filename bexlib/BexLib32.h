@@ -25,3 +25,4 @@
 #include "print/PagePrinter.h"
 #include "version/VersionInfo.h"
 #include "archive/Archive.h"
+#include "version/VersionReport.h"
