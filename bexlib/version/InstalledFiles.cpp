@@ -319,7 +319,7 @@ CString ExpandDirMacro(const CString& strPath)
     return strPath;
 }
 
-int CompareNoCase(const CString& a, const CString& b)
+int CompareLinesNoCase(const CString& a, const CString& b)
 {
     return a.CompareNoCase(b);
 }
@@ -390,7 +390,7 @@ void ReportInstalledFiles(CReportOutput& out)
 
     out.AppendHeading("APPLICATIONS");
     out.AppendText(WithoutTrailingBackslashes(strAppsDir) + ":\r\n");
-    lines.Sort(CompareNoCase);
+    lines.Sort(CompareLinesNoCase);
     for (INT_PTR i = 0; i < lines.GetSize(); ++i)
         out.AppendText(lines[i]);
     out.AppendText("\r\n");

@@ -27,6 +27,6 @@ void FormatFileLine(const CStringArray* pList, const CString& strPath, CString& 
 // A path that begins with "<$ProgramsDir>", "<$AppsDir>" or "<$LocalDir>" with the directory put in.
 CString ExpandDirMacro(const CString& strPath);
 // Case-insensitive comparison of two whole lines, for CSortableStringArray::Sort.
-int CompareNoCase(const CString& a, const CString& b);
+int CompareLinesNoCase(const CString& a, const CString& b);
 
 void ReportInstalledFiles(CReportOutput& out);
