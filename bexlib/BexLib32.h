@@ -29,3 +29,4 @@
 #include "ui/StatLink.h"
 #include "ui/stretch.h"
 #include "ui/wndplac.h"
+#include "version/VersionReport.h"
