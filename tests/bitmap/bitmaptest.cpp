@@ -10,8 +10,14 @@ Canvas::Canvas(int cx, int cy, COLORREF crFill) : m_cx(cx), m_cy(cy)
     m_pBits = (const DWORD*)pBits;
     m_pOldBitmap = m_dc.SelectObject(&m_bitmap);
     m_dwFill = GetRValue(crFill) << 16 | GetGValue(crFill) << 8 | GetBValue(crFill);
-    for (int i = 0; i < cx * cy; ++i)
-        ((DWORD*)pBits)[i] = m_dwFill;
+    Clear();
+}
+
+void Canvas::Clear()
+{
+    GdiFlush();
+    for (int i = 0; i < m_cx * m_cy; ++i)
+        ((DWORD*)m_pBits)[i] = m_dwFill;
 }
 
 Canvas::~Canvas()

@@ -12,6 +12,8 @@ public:
     Canvas(int cx, int cy, COLORREF crFill);
     ~Canvas();
     CDC* DC() { return &m_dc; }
+    // Every pixel the fill colour again.
+    void Clear();
     // The pixels of a cx x cy grid from (x, y), nStep apart, as R, G, B bytes row by row.
     std::string Rgb(int x, int y, int cx, int cy, int nStep = 1) const;
     // Pixels outside the rectangle that are no longer the fill colour.
