@@ -11,8 +11,10 @@
 //     CDIBitmapFile logo(strPath, &bOk);
 //     if (bOk) logo.Draw(pDC, 10, 10);
 // Accepted: the core header and info headers of 16 bytes and more; 1, 4, 8 and 24 bits per pixel,
-// run-length 4 and 8, and 16 and 32 bits (with or without bit-field masks); bottom-up and
-// top-down rows. Colours go to the device as RGB values; no palette is realised.
+// run-length 4 and 8 (up to 32 MiB when decoded), and 16 and 32 bits (with or without bit-field
+// masks); bottom-up and top-down rows. Refused as invalid: anything else, and any file whose
+// colour table or pixels would reach past its end. Colours go to the device as RGB values; no
+// palette is realised.
 class BEX_API CDIBitmapFile : public CObject
 {
 public:
