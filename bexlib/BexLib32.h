@@ -30,3 +30,5 @@
 #include "ui/stretch.h"
 #include "ui/wndplac.h"
 #include "version/VersionReport.h"
+#include "bitmap/DIBitmap.h"
+#include "bitmap/DIBitmapFile.h"
