@@ -43,29 +43,23 @@ TEST(KelmVerbose, KindPrefixesAndTargets)
     EXPECT_EQ(m[0].bytes, "to manager\n");   // kind 3 adds nothing
 }
 
-TEST(KelmVerbose, ResourceOverloadSendsTheTextAsFormatted)
+// The resource overload sends its text as formatted; a line is cut at 640 characters.
+TEST(KelmVerbose, ResourceTextsAndLinesCutAt640CharactersWithoutALineFeed)
 {
     Receiver viewer("MfxTraceWindow");
     EXPECT_TRUE(KelmVerbose(0x02000000, (UINT)136, "a.lin"));
     EXPECT_TRUE(KelmVerbose(0x02000000, (UINT)59999));   // missing: an empty text
-    std::vector<harness::CopyData> v = viewer.Received();
-    ASSERT_EQ(v.size(), 2u);
-    EXPECT_EQ(v[0].bytes, "Cannot open file 'a.lin'.");
-    EXPECT_EQ(v[1].bytes, "");
-}
-
-TEST(KelmVerbose, ALineIsCutAt640CharactersWithoutALineFeed)
-{
-    Receiver viewer("MfxTraceWindow");
     std::string s638(638, 'a'), s639(639, 'b'), s2000(2000, 'c');
     KelmVerbose(0x02000000, "%s", s638.c_str());
     KelmVerbose(0x02000000, "%s", s639.c_str());
     KelmVerbose(0x02000000, "%s", s2000.c_str());
     std::vector<harness::CopyData> v = viewer.Received();
-    ASSERT_EQ(v.size(), 3u);
-    EXPECT_EQ(v[0].bytes, s638 + "\n");    // 639 characters: the line feed still fits
-    EXPECT_EQ(v[1].bytes, s639);           // 639 + 1 would fill the buffer: none added
-    EXPECT_EQ(v[2].bytes, std::string(640, 'c'));
+    ASSERT_EQ(v.size(), 5u);
+    EXPECT_EQ(v[0].bytes, "Cannot open file 'a.lin'.");
+    EXPECT_EQ(v[1].bytes, "");
+    EXPECT_EQ(v[2].bytes, s638 + "\n");    // 639 characters: the line feed still fits
+    EXPECT_EQ(v[3].bytes, s639);           // 639 + 1 would fill the buffer: none added
+    EXPECT_EQ(v[4].bytes, std::string(640, 'c'));
 }
 
 TEST(KelmVerbose, WithoutATargetReturnsFalseAndShowsNothing)
@@ -106,18 +100,13 @@ TEST(KelmHexDump, LayoutOfFullAndShortLines)
     EXPECT_EQ(v[0].bytes, "0000 41 42 43 0A 45 46 47 48 49 4A 4B 4C 4D 4E 4F FF  ABC.EFGHIJKLMNO.\n");
     EXPECT_EQ(v[1].bytes, "0010 80 " + std::string(15 * 3, ' ') + " .\n");
     EXPECT_TRUE(KelmHexDump(data, 0));   // an empty dump sends nothing and succeeds
-    EXPECT_EQ(viewer.Received().size(), 2u);
+    KelmHexDump("AB\n", 3);              // the reference example
+    v = viewer.Received();
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_EQ(v[2].bytes, "0000 41 42 0A " + std::string(13 * 3, ' ') + " AB.\n");
 }
 
-TEST(KelmHexDump, ThreeBytesAsTheReferenceExample)
-{
-    Receiver viewer("MfxTraceWindow");
-    KelmHexDump("AB\n", 3);
-    ASSERT_EQ(viewer.Received().size(), 1u);
-    EXPECT_EQ(viewer.Received()[0].bytes, "0000 41 42 0A " + std::string(13 * 3, ' ') + " AB.\n");
-}
-
-TEST(KelmDebug, AssertionIsTracedAndShownWithTheSupportNote)
+TEST(KelmDebug, AnAssertionIsTracedAndShownWithTheSupportNoteOtherKindsOnlyTraced)
 {
     Receiver viewer("MfxTraceWindow");
     MsgBoxCatcher catcher;
@@ -133,15 +122,11 @@ TEST(KelmDebug, AssertionIsTracedAndShownWithTheSupportNote)
     EXPECT_EQ(catcher.Last().type, (UINT)MB_ABORTRETRYIGNORE);
     EXPECT_EQ(catcher.Last().icon, (UINT)MB_ICONHAND);
     EXPECT_TRUE(catcher.Last().taskModal);
-}
 
-TEST(KelmDebug, OtherKindsAreOnlyTraced)
-{
-    Receiver viewer("MfxTraceWindow");
-    MsgBoxCatcher catcher;
+    // Other kinds are only traced.
     EXPECT_TRUE(KelmDebug((char*)"TRACE", (char*)"x", (char*)"f.cpp", 1));
-    EXPECT_EQ(catcher.Count(), 0u);
-    EXPECT_EQ(viewer.Received().size(), 1u);
+    EXPECT_EQ(catcher.Count(), 1u);
+    EXPECT_EQ(viewer.Received().size(), 2u);
 }
 
 TEST(KelmDebug, WithoutTheViewerTheBoxStillShowsAndTheResultIsFalse)
@@ -170,15 +155,11 @@ TEST(KelmDebug, VerificationReportsTheReasonOrTheCode)
     EXPECT_EQ(v[0].bytes, std::string("KELM_VERIFY failed at line 9 in w.cpp:\nWriteFile(h)\nReason: ") + szReason + "\n");
     EXPECT_EQ(v[1].bytes, "KELM_VERIFY failed at line 10 in w.cpp:\nOdd()\nCode: 2000abcd\n");
     EXPECT_EQ(catcher.Count(), 2u);
-}
-
-TEST(KelmDebug, VerifyMacroPassesTheLastError)
-{
-    Receiver viewer("MfxTraceWindow");
-    MsgBoxCatcher catcher;
+    // The macro passes the last error.
     KELM_VERIFY((SetLastError(0x2000ABCD), false));
-    ASSERT_EQ(viewer.Received().size(), 1u);
-    EXPECT_NE(viewer.Received()[0].bytes.find("Code: 2000abcd"), std::string::npos);
+    v = viewer.Received();
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_NE(v[2].bytes.find("Code: 2000abcd"), std::string::npos);
 }
 
 TEST(KelmDebug, AnOverlongReportIsCutAndGetsNoNote)

@@ -16,13 +16,14 @@ TEST(SystemError, FormatsALibraryStringIntoATaskModalErrorBox)
     EXPECT_EQ(box.type, (UINT)MB_OK);
     EXPECT_EQ(box.icon, (UINT)MB_ICONEXCLAMATION);
     EXPECT_TRUE(box.taskModal);
-}
 
-TEST(SystemError, OnlyTheLowWordOfTheIdCounts)
-{
-    MsgBoxCatcher catcher;
+    // Only the low word of the id counts; a long text is cut at 259 characters.
     SystemError(NULL, 0x50000 | 135, 0, 0);
     EXPECT_EQ(catcher.Last().text, "Out of memory.");
+    std::string name(600, 'n');
+    SystemError(NULL, 136, (DWORD_PTR)name.c_str(), 0);
+    ASSERT_EQ(catcher.Last().text.size(), 259u);
+    EXPECT_EQ(catcher.Last().text.compare(0, 18, "Cannot open file '"), 0);
 }
 
 TEST(SystemInfo, IsAnInformationBoxThatIsNotTaskModal)
@@ -35,16 +36,7 @@ TEST(SystemInfo, IsAnInformationBoxThatIsNotTaskModal)
     EXPECT_FALSE(catcher.Last().taskModal);
 }
 
-TEST(SystemError, ALongTextIsCutAt259Characters)
-{
-    MsgBoxCatcher catcher;
-    std::string name(600, 'n');
-    SystemError(NULL, 136, (DWORD_PTR)name.c_str(), 0);
-    ASSERT_EQ(catcher.Last().text.size(), 259u);
-    EXPECT_EQ(catcher.Last().text.compare(0, 18, "Cannot open file '"), 0);
-}
-
-TEST(LastError, ShowsTheSystemTextForTheThreadsLastError)
+TEST(LastError, ShowsTheSystemTextForTheThreadsLastErrorOrUnknownError)
 {
     MsgBoxCatcher catcher;
     char szExpected[512] = {};
@@ -56,17 +48,13 @@ TEST(LastError, ShowsTheSystemTextForTheThreadsLastError)
     EXPECT_FALSE(catcher.Last().text.empty());
     EXPECT_EQ(catcher.Last().caption, "System Error");
     EXPECT_EQ(catcher.Last().icon, (UINT)MB_ICONEXCLAMATION);
-}
-
-TEST(LastError, ACodeTheSystemDoesNotKnowShowsUnknownError)
-{
-    MsgBoxCatcher catcher;
+    // A code the system does not know.
     SetLastError(0x2000BEEF);
     LastError(NULL);
     EXPECT_EQ(catcher.Last().text, "Unknown Error");
 }
 
-TEST(DllError, NumbersTheMessageAndUsesTheProgramTitle)
+TEST(DllError, NumbersTheMessageUsesTheProgramTitleAndCutsAt299Characters)
 {
     MsgBoxCatcher catcher;
     DllError(140, "logo.bmp");
@@ -75,11 +63,7 @@ TEST(DllError, NumbersTheMessageAndUsesTheProgramTitle)
     EXPECT_EQ(catcher.Last().caption, "test_frame");
     // The resource handle is restored afterwards.
     EXPECT_EQ(AfxGetResourceHandle(), GetModuleHandleA(NULL));
-}
-
-TEST(DllError, ALongTextIsCutAt299Characters)
-{
-    MsgBoxCatcher catcher;
+    // A long text is cut at 299 characters.
     std::string name(1000, 'q');
     DllError(142, name.c_str());
     EXPECT_EQ(catcher.Last().text.size(), 299u);
