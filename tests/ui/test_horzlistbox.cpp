@@ -4,34 +4,28 @@
 
 namespace {
 
+// The list box's own font selected into a DC of it.
+struct ListDC {
+    HWND hList;
+    HDC hDC;
+    HGDIOBJ hOld;
+    explicit ListDC(HWND h) : hList(h), hDC(GetDC(h)), hOld(SelectObject(hDC, (HFONT)SendMessageA(h, WM_GETFONT, 0, 0))) {}
+    ~ListDC() { SelectObject(hDC, hOld); ReleaseDC(hList, hDC); }
+    int Extent(const char* psz) { SIZE size; GetTextExtentPoint32A(hDC, psz, lstrlenA(psz), &size); return size.cx; }
+};
+
 // The width of a text in the list box's font, as a user sees it drawn, plus the item margin.
 int Width(HWND hList, const char* psz, int nTabStops = 0, int* pTabStops = NULL)
 {
-    HDC hDC = GetDC(hList);
-    HGDIOBJ hOld = SelectObject(hDC, (HFONT)SendMessageA(hList, WM_GETFONT, 0, 0));
-    int cx;
-    if (nTabStops) {
-        cx = LOWORD(GetTabbedTextExtentA(hDC, psz, lstrlenA(psz), nTabStops, pTabStops));
-    } else {
-        SIZE size;
-        GetTextExtentPoint32A(hDC, psz, lstrlenA(psz), &size);
-        cx = size.cx;
-    }
-    SelectObject(hDC, hOld);
-    ReleaseDC(hList, hDC);
-    return cx + 6;
+    ListDC dc(hList);
+    return 6 + (nTabStops ? LOWORD(GetTabbedTextExtentA(dc.hDC, psz, lstrlenA(psz), nTabStops, pTabStops)) : dc.Extent(psz));
 }
 
 // Tab stops in dialog units as the list box's own character width turns them into pixels.
 int TabPixels(HWND hList, int nDialogUnits)
 {
-    HDC hDC = GetDC(hList);
-    HGDIOBJ hOld = SelectObject(hDC, (HFONT)SendMessageA(hList, WM_GETFONT, 0, 0));
-    SIZE size;
-    GetTextExtentPoint32A(hDC, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &size);
-    SelectObject(hDC, hOld);
-    ReleaseDC(hList, hDC);
-    return (nDialogUnits * ((size.cx / 26 + 1) / 2) + 2) / 4;
+    int cx = ListDC(hList).Extent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    return (nDialogUnits * ((cx / 26 + 1) / 2) + 2) / 4;
 }
 
 const char szShort[] = "ab";

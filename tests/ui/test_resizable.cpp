@@ -3,6 +3,7 @@
 #include "ui_common.h"
 #include "ui/ResizableDlg.h"
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -56,27 +57,16 @@ TEST_F(ResizableDlg, AnchoredControlsMoveAndGrowByTheChangeInClientSize)
 {
     BrowserLike dlg;
     HWND h = dlg.m_hWnd;
-    RECT edit = ui::ChildRect(GetDlgItem(h, IDC_EDIT)), tree = ui::ChildRect(GetDlgItem(h, IDC_TREE)),
-         help = ui::ChildRect(GetDlgItem(h, IDC_HELPBUTTON)), ok = ui::ChildRect(GetDlgItem(h, IDOK)),
-         cancel = ui::ChildRect(GetDlgItem(h, IDCANCEL));
+    // Each control with its expected move (dx, dy) and growth (dcx, dcy).
+    const struct { int nID, dx, dy, dcx, dcy; } moves[] = {
+        { IDC_EDIT, 0, 0, 50, 0 }, { IDC_TREE, 0, 0, 50, 40 }, { IDC_HELPBUTTON, 0, 40, 0, 0 },
+        { IDOK, 50, 40, 0, 0 }, { IDCANCEL, 50, 40, 0, 0 } };
+    std::vector<std::string> expected;
+    for (const auto& m : moves)
+        expected.push_back(ui::Text(ui::ChildRect(GetDlgItem(h, m.nID)), m.dx, m.dy, m.dcx, m.dcy));
     ui::ResizeBy(h, 50, 40);
-    RECT r = ui::ChildRect(GetDlgItem(h, IDC_EDIT));
-    EXPECT_EQ(r.left, edit.left);
-    EXPECT_EQ(Width(r), Width(edit) + 50);
-    EXPECT_EQ(Height(r), Height(edit));
-    r = ui::ChildRect(GetDlgItem(h, IDC_TREE));
-    EXPECT_EQ(Width(r), Width(tree) + 50);
-    EXPECT_EQ(Height(r), Height(tree) + 40);
-    EXPECT_EQ(r.top, tree.top);
-    r = ui::ChildRect(GetDlgItem(h, IDC_HELPBUTTON));
-    EXPECT_EQ(r.left, help.left);
-    EXPECT_EQ(r.top, help.top + 40);
-    for (auto& pair : { std::make_pair(IDOK, ok), std::make_pair(IDCANCEL, cancel) }) {
-        r = ui::ChildRect(GetDlgItem(h, pair.first));
-        EXPECT_EQ(r.left, pair.second.left + 50);
-        EXPECT_EQ(r.top, pair.second.top + 40);
-        EXPECT_EQ(Width(r), Width(pair.second));
-    }
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(ui::ChildText(GetDlgItem(h, moves[i].nID)), expected[i]) << moves[i].nID;
 }
 
 TEST_F(ResizableDlg, NeverSmallerThanAtCreationAndTheGripCornerSizes)

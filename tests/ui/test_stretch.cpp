@@ -46,36 +46,17 @@ TEST(StretchDlg, GrowingMovesControlsBelowAndRightAndStretchesTheItem)
     // A grandchild inside a container below the item moves with its container only.
     HWND hBox = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 100, 200, 60, 30, hDlg, NULL, NULL, NULL);
     HWND hInner = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 5, 6, 10, 10, hBox, NULL, NULL, NULL);
-    RECT item = ui::ChildRect(GetDlgItem(hDlg, IDC_ITEM)), right = ui::ChildRect(GetDlgItem(hDlg, IDC_RIGHT)),
-         below = ui::ChildRect(GetDlgItem(hDlg, IDC_BELOW)), corner = ui::ChildRect(GetDlgItem(hDlg, IDC_CORNER)),
-         left = ui::ChildRect(GetDlgItem(hDlg, IDC_LEFT_BELOW)), box = ui::ChildRect(hBox),
-         inner = ui::ChildRect(hInner);
-
+    // Every control's rectangle before, and after as it is expected to be: stretched, moved right,
+    // moved down, moved both ways, left alone; the container moved down, its child not at all.
+    HWND ahWnd[] = { GetDlgItem(hDlg, IDC_ITEM), GetDlgItem(hDlg, IDC_RIGHT), GetDlgItem(hDlg, IDC_BELOW),
+                     GetDlgItem(hDlg, IDC_CORNER), GetDlgItem(hDlg, IDC_LEFT_BELOW), hBox, hInner };
+    const int aMove[][4] = { { 0, 0, 40, 30 }, { 40, 0 }, { 0, 30 }, { 40, 30 }, { 0, 0 }, { 0, 30 }, { 0, 0 } };
+    std::string expected[7];
+    for (int i = 0; i < 7; ++i)
+        expected[i] = ui::Text(ui::ChildRect(ahWnd[i]), aMove[i][0], aMove[i][1], aMove[i][2], aMove[i][3]);
     ui::ResizeBy(hDlg, 40, 30);
-    RECT item2 = ui::ChildRect(GetDlgItem(hDlg, IDC_ITEM));
-    EXPECT_EQ(item2.left, item.left);
-    EXPECT_EQ(item2.top, item.top);
-    EXPECT_EQ(Width(item2), Width(item) + 40);
-    EXPECT_EQ(Height(item2), Height(item) + 30);
-    RECT r = ui::ChildRect(GetDlgItem(hDlg, IDC_RIGHT));
-    EXPECT_EQ(r.left, right.left + 40);
-    EXPECT_EQ(r.top, right.top);
-    r = ui::ChildRect(GetDlgItem(hDlg, IDC_BELOW));
-    EXPECT_EQ(r.left, below.left);
-    EXPECT_EQ(r.top, below.top + 30);
-    r = ui::ChildRect(GetDlgItem(hDlg, IDC_CORNER));
-    EXPECT_EQ(r.left, corner.left + 40);
-    EXPECT_EQ(r.top, corner.top + 30);
-    EXPECT_EQ(Width(r), Width(corner));
-    r = ui::ChildRect(GetDlgItem(hDlg, IDC_LEFT_BELOW));
-    EXPECT_EQ(r.left, left.left);
-    EXPECT_EQ(r.top, left.top);
-    r = ui::ChildRect(hBox);
-    EXPECT_EQ(r.top, box.top + 30);
-    EXPECT_EQ(r.left, box.left);
-    r = ui::ChildRect(hInner);
-    EXPECT_EQ(r.left, inner.left);
-    EXPECT_EQ(r.top, inner.top);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(ui::ChildText(ahWnd[i]), expected[i]) << "control " << i;
 }
 
 TEST(StretchDlg, OnlyThePartOfAChangeAboveTheDesignedMinimumCounts)

@@ -38,13 +38,6 @@ void Store(const char* pszValue)
     CRegistry().WriteString(szSection, "Pos", pszValue);
 }
 
-std::string Text(const RECT& rc)
-{
-    char sz[64];
-    sprintf(sz, "%ld,%ld,%ld,%ld", rc.left, rc.top, rc.right, rc.bottom);
-    return sz;
-}
-
 struct WindowPlacement : testing::Test {
     ui::UiApp app;
     CWindowPlacement placement;
@@ -71,7 +64,7 @@ TEST_F(WindowPlacement, NormalAndMaximisedWindowsRoundTrip)
     EXPECT_TRUE(placement.Restore(szSection, &frame));
     EXPECT_TRUE(frame.IsZoomed());
     frame.ShowWindow(SW_RESTORE);
-    EXPECT_EQ(Text(ui::WindowRect(frame)), "100,80,740,560");
+    EXPECT_EQ(ui::Text(ui::WindowRect(frame)), "100,80,740,560");
 }
 
 TEST_F(WindowPlacement, AWindowPartlyOffTheScreenKeepsItsSizeWhereItIsAndTheValueIsCorrected)
@@ -82,8 +75,8 @@ TEST_F(WindowPlacement, AWindowPartlyOffTheScreenKeepsItsSizeWhereItIsAndTheValu
     Store(value);
     Frame frame(50, 60, 200, 150);
     EXPECT_TRUE(placement.Restore(szSection, &frame));
-    EXPECT_EQ(Text(frame.Normal()), "50,60,350,360");
-    EXPECT_EQ(Text(ui::WindowRect(frame)), "50,60,350,360");
+    EXPECT_EQ(ui::Text(frame.Normal()), "50,60,350,360");
+    EXPECT_EQ(ui::Text(ui::WindowRect(frame)), "50,60,350,360");
     std::string stored(Stored());
     EXPECT_EQ(stored.substr(stored.size() - 14), ",50,60,350,360") << stored;
 }
@@ -96,7 +89,7 @@ TEST_F(WindowPlacement, MissingOrMalformedValuesLeaveTheWindowAlone)
                              "0,1,0,0,0,0,300,10,200,200", "0,1,0,0,0,0,10,300,200,200" }) {
         Store(psz);
         EXPECT_FALSE(placement.Restore(szSection, &frame)) << psz;
-        EXPECT_EQ(Text(ui::WindowRect(frame)), "50,60,250,210") << psz;
+        EXPECT_EQ(ui::Text(ui::WindowRect(frame)), "50,60,250,210") << psz;
         EXPECT_FALSE(frame.IsWindowVisible()) << psz;
     }
     EXPECT_FALSE(placement.Restore(szSection, NULL));
@@ -112,7 +105,7 @@ TEST_F(WindowPlacement, AStoredMinimisedOrHiddenStateOpensNormalOrMaximised)
         EXPECT_TRUE(placement.Restore(szSection, &frame));
         EXPECT_TRUE(frame.IsWindowVisible()) << psz;
         EXPECT_FALSE(frame.IsIconic()) << psz;
-        EXPECT_EQ(Text(ui::WindowRect(frame)), "20,30,220,180") << psz;
+        EXPECT_EQ(ui::Text(ui::WindowRect(frame)), "20,30,220,180") << psz;
     }
     Store("2,6,-1,-1,-1,-1,20,30,220,180");
     Frame frame;
@@ -133,7 +126,7 @@ TEST_F(WindowPlacement, ASecondInstanceCascadesFromTheFirstAndKeepsItsStoredValu
     {
         Frame second(0, 0, 100, 100);
         EXPECT_TRUE(placement.Restore(szSection, &second));
-        EXPECT_EQ(Text(second.Normal()), Text(expected));
+        EXPECT_EQ(ui::Text(second.Normal()), ui::Text(expected));
         // Shown, though the first instance is hidden.
         EXPECT_TRUE(second.IsWindowVisible());
         second.ShowWindow(SW_MAXIMIZE);
@@ -157,7 +150,7 @@ TEST_F(WindowPlacement, TopLeftCornersAreKeptOnTheDesktop)
     EXPECT_STREQ(app.GetProfileString("WindowPos", "Tool"), "70,90");
     frame.MoveWindow(0, 0, 300, 200);
     EXPECT_TRUE(RestoreWindowPos(&frame, "Tool"));
-    EXPECT_EQ(Text(ui::WindowRect(frame)), "70,90,370,290");
+    EXPECT_EQ(ui::Text(ui::WindowRect(frame)), "70,90,370,290");
     EXPECT_TRUE(frame.IsWindowVisible());
 
     RECT rcDesktop = ui::WindowRect(GetDesktopWindow());

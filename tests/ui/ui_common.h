@@ -4,6 +4,7 @@
 #include "harness.h"
 #include "BexLib32.h"
 #include "test_ui_res.h"
+#include <stdio.h>
 #include <string>
 
 namespace ui {
@@ -23,6 +24,17 @@ inline RECT ChildRect(HWND hChild)
     MapWindowPoints(NULL, GetParent(hChild), (POINT*)&rc, 2);
     return rc;
 }
+
+// A rectangle as "left,top,right,bottom", moved by (dx, dy) and grown by (dcx, dcy): compared as
+// text, a failure shows all four numbers.
+inline std::string Text(RECT rc, int dx = 0, int dy = 0, int dcx = 0, int dcy = 0)
+{
+    char sz[64];
+    sprintf(sz, "%ld,%ld,%ld,%ld", rc.left + dx, rc.top + dy, rc.right + dx + dcx, rc.bottom + dy + dcy);
+    return sz;
+}
+
+inline std::string ChildText(HWND hChild) { return Text(ChildRect(hChild)); }
 
 inline RECT WindowRect(HWND hWnd)
 {
