@@ -3,7 +3,7 @@
 #include "fxframe.h"
 #include <gtest/gtest.h>
 
-TEST(AfxMessageBox, WithoutAnApplicationTheCaptionIsTheProgramTitle)
+TEST(AfxMessageBox, TheCaptionIsTheApplicationTitleOrWithoutOneTheProgramTitle)
 {
     ASSERT_EQ(AfxGetApp(), nullptr);
     harness::MsgBoxCatcher catcher;
@@ -11,13 +11,10 @@ TEST(AfxMessageBox, WithoutAnApplicationTheCaptionIsTheProgramTitle)
     ASSERT_EQ(catcher.Count(), 1u);
     EXPECT_EQ(catcher.Last().text, "hello");
     EXPECT_EQ(catcher.Last().caption, "test_framework");
-}
 
-TEST(AfxMessageBox, TheApplicationTitleIsTheCaption)
-{
+    // With one, its title.
     CWinApp app("Wex Demo");
     EXPECT_EQ(AfxGetApp(), &app);
-    harness::MsgBoxCatcher catcher;
     catcher.Answer(IDNO);
     EXPECT_EQ(AfxMessageBox("sure?", MB_YESNO | MB_ICONQUESTION), IDNO);
     EXPECT_EQ(catcher.Last().caption, "Wex Demo");

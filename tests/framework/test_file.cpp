@@ -63,38 +63,44 @@ TEST(CFileException, OsErrorsMapOntoCauses)
     EXPECT_EQ(CFileException::OsErrorToException(12345), CFileException::generic);
 }
 
-// Every line start reported by GetPosition must be the byte offset where that line begins.
-static void CheckLineStarts(const std::string& content, const std::vector<std::string>& lines)
-{
-    std::string dir = TempDir();
-    std::string path = dir + "t.txt";
-    harness::WriteFileBytes(path, content);
-    CStdioFile f;
-    ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::typeText));
-    CString line;
-    size_t i = 0;
-    for (;;) {
-        ULONGLONG pos = f.GetPosition();
-        if (!f.ReadString(line))
-            break;
-        ASSERT_LT(i, lines.size());
-        EXPECT_STREQ(line, lines[i].c_str());
-        // The line's first byte stands at the reported position in the raw file.
-        EXPECT_EQ(content.compare((size_t)pos, lines[i].size(), lines[i]), 0) << "line " << i;
-        ++i;
-    }
-    EXPECT_EQ(i, lines.size());
-    f.Close();
-    harness::RemoveTree(dir);
-}
+namespace {
 
-TEST(CStdioFile, PositionsAreExactOnBareLineFeeds)
+// A folder of the test's own, with the text files it reads; removed afterwards.
+class StdioFile : public testing::Test {
+protected:
+    ~StdioFile() override { harness::RemoveTree(m_dir); }
+    std::string Write(const std::string& bytes)
+    {
+        harness::WriteFileBytes(m_dir + "t.txt", bytes);
+        return m_dir + "t.txt";
+    }
+    // Every line start reported by GetPosition must be the byte offset where that line begins.
+    void CheckLineStarts(const std::string& content, const std::vector<std::string>& lines)
+    {
+        CStdioFile f;
+        ASSERT_TRUE(f.Open(Write(content).c_str(), CFile::modeRead | CFile::typeText));
+        CString line;
+        size_t i = 0;
+        for (;;) {
+            ULONGLONG pos = f.GetPosition();
+            if (!f.ReadString(line))
+                break;
+            ASSERT_LT(i, lines.size());
+            EXPECT_STREQ(line, lines[i].c_str());
+            // The line's first byte stands at the reported position in the raw file.
+            EXPECT_EQ(content.compare((size_t)pos, lines[i].size(), lines[i]), 0) << "line " << i;
+            ++i;
+        }
+        EXPECT_EQ(i, lines.size());
+    }
+    std::string m_dir = TempDir();
+};
+
+}  // namespace
+
+TEST_F(StdioFile, PositionsAreExactOnBareLineFeedsCrLfAndMixedEnds)
 {
     CheckLineStarts("alpha\nbeta\n\ngamma", { "alpha", "beta", "", "gamma" });
-}
-
-TEST(CStdioFile, PositionsAreExactOnCrLfAndMixedEnds)
-{
     CheckLineStarts("a\r\nbb\nccc\r\n\r\nd\re\n", { "a", "bb", "ccc", "", "d\re" });
     // Lines that straddle the read-ahead buffer.
     std::string big;
@@ -106,53 +112,32 @@ TEST(CStdioFile, PositionsAreExactOnCrLfAndMixedEnds)
     CheckLineStarts(big, lines);
 }
 
-TEST(CStdioFile, SeekBackToAReportedPositionRereadsTheSameLine)
+// A printer flushes the file it is given before it paginates; the file is open for reading only.
+TEST_F(StdioFile, SeekBackToAReportedPositionRereadsTheSameLineAndFlushKeepsIt)
 {
-    std::string dir = TempDir();
-    std::string path = dir + "s.txt";
-    harness::WriteFileBytes(path, "one\ntwo\r\nthree\n");
-    CStdioFile f(path.c_str(), CFile::modeRead);
+    CStdioFile f(Write("one\r\ntwo\r\nthree\n").c_str(), CFile::modeRead);
     CString s;
     f.ReadString(s);
     ULONGLONG pos = f.GetPosition();
+    EXPECT_NO_THROW(f.Flush());
+    EXPECT_EQ(f.GetPosition(), 5u);
     f.ReadString(s);
+    EXPECT_STREQ(s, "two");
     f.ReadString(s);
     f.Seek((LONGLONG)pos, CFile::begin);
     f.ReadString(s);
     EXPECT_STREQ(s, "two");
     char buf[3];
     EXPECT_STREQ(f.ReadString(buf, sizeof(buf)), "th");   // cut to nMax - 1, like fgets
-    EXPECT_EQ(f.GetPosition(), 11u);
-    f.Close();
-    harness::RemoveTree(dir);
+    EXPECT_EQ(f.GetPosition(), 12u);
 }
 
-// A printer flushes the file it is given before it paginates; the file is open for reading only.
-TEST(CStdioFile, FlushOfAReadOnlyFileKeepsThePosition)
+TEST_F(StdioFile, WriteStringTurnsLineFeedsIntoCrLf)
 {
-    std::string dir = TempDir();
-    std::string path = dir + "r.txt";
-    harness::WriteFileBytes(path, "one\r\ntwo\n");
-    CStdioFile f(path.c_str(), CFile::modeRead);
-    CString s;
-    f.ReadString(s);
-    EXPECT_NO_THROW(f.Flush());
-    EXPECT_EQ(f.GetPosition(), 5u);
-    f.ReadString(s);
-    EXPECT_STREQ(s, "two");
-    f.Close();
-    harness::RemoveTree(dir);
-}
-
-TEST(CStdioFile, WriteStringTurnsLineFeedsIntoCrLf)
-{
-    std::string dir = TempDir();
-    std::string path = dir + "w.txt";
     {
-        CStdioFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+        CStdioFile f((m_dir + "w.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
         f.WriteString("a\nb");
         f.WriteString("\n");
     }
-    EXPECT_EQ(harness::ReadFileBytes(path), "a\r\nb\r\n");
-    harness::RemoveTree(dir);
+    EXPECT_EQ(harness::ReadFileBytes(m_dir + "w.txt"), "a\r\nb\r\n");
 }

@@ -318,7 +318,7 @@ END_MESSAGE_MAP()
 
 }  // namespace
 
-TEST(MessageMap, NegativeCodesAndCoordinatesKeepTheirSign)
+TEST(MessageMap, HandlersGetTheirArgumentsUnpackedSignsIncluded)
 {
     CArgsWnd wnd;
     ASSERT_TRUE(CreateTopLevel(wnd));
@@ -332,12 +332,8 @@ TEST(MessageMap, NegativeCodesAndCoordinatesKeepTheirSign)
     wnd.SendMessage(WM_CONTEXTMENU, (WPARAM)wnd.m_hWnd, MAKELPARAM(-1, -1));
     EXPECT_EQ(wnd.m_ptMenu, CPoint(-1, -1));
     EXPECT_EQ(wnd.m_pMenuWnd, &wnd);
-}
 
-TEST(MessageMap, SizeAndTimerHandlersSeeTheRealMessages)
-{
-    CArgsWnd wnd;
-    ASSERT_TRUE(CreateTopLevel(wnd));
+    // Size and timer handlers see the real messages.
     wnd.SetWindowPos(&CWnd::wndTop, 0, 0, 320, 240, SWP_NOMOVE);
     CRect rc;
     wnd.GetClientRect(rc);
@@ -492,7 +488,7 @@ TEST(Lifetime, PostNcDestroyMayDeleteAHeapObject)
     EXPECT_EQ(parent.m_hWnd, (HWND)NULL);
 }
 
-TEST(Lifetime, DestroyingTheObjectDestroysItsWindow)
+TEST(Lifetime, DestroyingTheObjectDestroysItsWindowAndAnAttachedWindowIsDetachedWithIt)
 {
     HWND hWnd;
     {
@@ -502,11 +498,8 @@ TEST(Lifetime, DestroyingTheObjectDestroysItsWindow)
     }
     EXPECT_FALSE(IsWindow(hWnd));
     EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), nullptr);
-}
 
-TEST(Lifetime, AnAttachedWindowIsDetachedWhenDestroyedThroughTheObject)
-{
-    HWND hWnd = CreateWindowExA(0, "STATIC", "raw", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    hWnd = CreateWindowExA(0, "STATIC", "raw", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
     CWnd wnd;
     ASSERT_TRUE(wnd.Attach(hWnd));
     EXPECT_EQ(CWnd::FromHandle(hWnd), &wnd);
