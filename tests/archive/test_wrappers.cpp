@@ -86,7 +86,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ArchiveWrappers, ZipFillsThePackBlock)
+TEST_F(ArchiveWrappers, ZipFillsThePackBlockAndQuotesOnlyAListNotQuotedAlready)
 {
     EXPECT_EQ(Zip("C:\\data\\*.txt", "C:\\out\\a b.zip", 0, 7, 1), 1);
     EXPECT_EQ(Zip("a", "b.zip", 5, -3, 0), 1);
@@ -103,16 +103,14 @@ TEST_F(ArchiveWrappers, ZipFillsThePackBlock)
     EXPECT_EQ(second.bJunkPaths, 0);
     EXPECT_EQ(second.bRecurse, -3);
     EXPECT_EQ(second.bQuiet, 0);
-}
 
-TEST_F(ArchiveWrappers, ZipPassesAListThatBeginsWithAQuoteAsItStands)
-{
+    // A list that begins with a quote is passed as it stands.
     Zip("\"C:\\my files\\a.txt\" \"C:\\b.txt\"", "x.zip", 1, 0, 1);
     Zip("\"", "x.zip", 1, 0, 1);
     Zip("  \"a.txt\"", "x.zip", 1, 0, 1);
-    EXPECT_STREQ(Call(m_hZip, 0).szItems, "\"C:\\my files\\a.txt\" \"C:\\b.txt\"");
-    EXPECT_STREQ(Call(m_hZip, 1).szItems, "\"");
-    EXPECT_STREQ(Call(m_hZip, 2).szItems, "\"  \"a.txt\"\"");
+    EXPECT_STREQ(Call(m_hZip, 2).szItems, "\"C:\\my files\\a.txt\" \"C:\\b.txt\"");
+    EXPECT_STREQ(Call(m_hZip, 3).szItems, "\"");
+    EXPECT_STREQ(Call(m_hZip, 4).szItems, "\"  \"a.txt\"\"");
 }
 
 TEST_F(ArchiveWrappers, ZipDeletesTheOldArchiveAndReportsAFailureWithoutABox)

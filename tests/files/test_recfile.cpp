@@ -118,7 +118,7 @@ TEST_F(RecFile, WalkingFilteringRewindingAndSeeking)
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_SEEK);
 }
 
-TEST_F(RecFile, TheHeaderRecordsValues)
+TEST_F(RecFile, TheHeaderRecordsValuesUpToTheLongestDescription)
 {
     WriteSample(m_path);
     CRecFile f(FALSE);
@@ -145,6 +145,12 @@ TEST_F(RecFile, TheHeaderRecordsValues)
     harness::WriteFileBytes(m_path, FileHead(std::string("1\n2\n01/02/2003 04:05\nx\n", 24)));
     EXPECT_FALSE(f.Open(m_path.c_str(), 0xFFFFFFFF));   // seven numbers are not enough
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_BAD_FORMAT);
+
+    // The longest description.
+    std::string desc(1024, 'd');
+    CRecFile g(FALSE);
+    ASSERT_TRUE(g.Create(m_path.c_str(), 1, 1, desc.c_str()) && g.Close() && g.Open(m_path.c_str(), 1));
+    EXPECT_EQ(std::string(g.GetDesc()), desc);
 }
 
 TEST_F(RecFile, ReadingInPartsAndTheLengthRules)
@@ -167,14 +173,6 @@ TEST_F(RecFile, ReadingInPartsAndTheLengthRules)
         EXPECT_FALSE(f.ReadRec(buf.Data(), dwLength));
         EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_FUNCTION);
     }
-}
-
-TEST_F(RecFile, TheLongestDescription)
-{
-    std::string desc(1024, 'd');
-    CRecFile f(FALSE);
-    ASSERT_TRUE(f.Create(m_path.c_str(), 1, 1, desc.c_str()) && f.Close() && f.Open(m_path.c_str(), 1));
-    EXPECT_EQ(std::string(f.GetDesc()), desc);
 }
 
 TEST_F(RecFile, OperationsOutOfOrderFailWithInvalidFunctionAndCloseTheFile)

@@ -37,17 +37,15 @@ const IDSTRINGENTRY s_modes[] = { { "Run", 1 }, { "Stop", 0 }, { "Halt", 0 }, { 
 const IDSTRINGENTRY s_empty[] = { { NULL, 5 } };
 }  // namespace
 
-TEST(IdTable, StringToIDIsCaseSensitiveAndFallsBackOnTheDefault)
+// StringToID is case-sensitive and falls back on the default; IDToString gives the first name
+// or the default's name.
+TEST(IdTable, LookUpsBothWaysFallBackOnTheDefault)
 {
     EXPECT_EQ(StringToID(s_types, "Int"), 2);
     EXPECT_EQ(StringToID(s_types, "int"), 9);
     EXPECT_EQ(StringToID(s_types, "Integ"), 9);
     EXPECT_EQ(StringToID(s_empty, "Int"), 5);
     EXPECT_EQ(DefaultID(s_types), 9);
-}
-
-TEST(IdTable, IDToStringGivesTheFirstNameOrTheDefaultsName)
-{
     EXPECT_STREQ(IDToString(s_types, 2), "Int");
     EXPECT_STREQ(IDToString(s_modes, 7), "Stop");   // a miss answers with the default's name
     EXPECT_EQ(IDToString(s_types, 7), nullptr);     // whose default has no name

@@ -335,6 +335,12 @@ TEST(VersionReport, OverrideSectionOnlyWhenACpuUsesItsOwnDirectories)
 // The window. A thread timer fires inside the dialog's modal loop, finds the dialog and hands it
 // to the test's scenario, which closes it in the end.
 
+// Rectangles print as their four numbers.
+void PrintTo(const CRect& rc, std::ostream* os)
+{
+    *os << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+}
+
 namespace {
 
 std::function<void(HWND)> g_scenario;
@@ -371,16 +377,6 @@ CRect WindowRect(HWND hWnd)
     GetWindowRect(hWnd, &rc);
     return rc;
 }
-
-}  // namespace
-
-// Rectangles print as their four numbers.
-void PrintTo(const CRect& rc, std::ostream* os)
-{
-    *os << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
-}
-
-namespace {
 
 std::string Text(HWND hWnd)
 {
