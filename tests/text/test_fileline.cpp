@@ -53,32 +53,24 @@ TEST(ReadFileLine, ALongLineComesInPiecesThatFillTheBuffer)
     EXPECT_EQ(LineFile("abc\r\nd").Read(4), (Lines{ "abc", "", "d" }));
 }
 
-TEST(ReadFileLine, TheFilePointerEndsRightAfterTheLine)
+// The file pointer ends right after each line; a buffer without room for a character reads
+// nothing; a read error gives false.
+TEST(ReadFileLine, ThePointerAfterEachLineAndNothingReadWithoutRoomOrOnAnError)
 {
     LineFile file("ab\ncd\n");
-    char sz[64];
+    char sz[64] = "#######";
+    EXPECT_FALSE(ReadFileLine(file.Handle(), sz, 1));
+    EXPECT_FALSE(ReadFileLine(file.Handle(), sz, 0));   // not a read of 0xFFFFFFFF bytes
+    EXPECT_STREQ(sz, "#######");
+    EXPECT_EQ(file.Position(), 0);
     ASSERT_TRUE(ReadFileLine(file.Handle(), sz, sizeof(sz)));
     EXPECT_EQ(file.Position(), 3);
     ASSERT_TRUE(ReadFileLine(file.Handle(), sz, sizeof(sz)));
     EXPECT_EQ(file.Position(), 6);
     EXPECT_FALSE(ReadFileLine(file.Handle(), sz, sizeof(sz)));
-}
+    EXPECT_EQ(LineFile("abc\n").Read(2), (Lines{ "a", "b", "c", "" }));
 
-TEST(ReadFileLine, ABufferWithoutRoomForACharacterReadsNothing)
-{
-    LineFile file("abc\n");
-    char sz[8] = "#######";
-    EXPECT_FALSE(ReadFileLine(file.Handle(), sz, 1));
-    EXPECT_FALSE(ReadFileLine(file.Handle(), sz, 0));   // not a read of 0xFFFFFFFF bytes
-    EXPECT_STREQ(sz, "#######");
-    EXPECT_EQ(file.Position(), 0);
-    EXPECT_EQ(file.Read(2), (Lines{ "a", "b", "c", "" }));
-}
-
-TEST(ReadFileLine, AReadErrorGivesFalse)
-{
     LineFile writeOnly("abc\n", OF_WRITE);
     ASSERT_NE(writeOnly.Handle(), HFILE_ERROR);
-    char sz[16];
     EXPECT_FALSE(ReadFileLine(writeOnly.Handle(), sz, sizeof(sz)));
 }

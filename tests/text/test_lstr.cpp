@@ -88,10 +88,7 @@ TEST(Lstrtokcmpi, ComparesOnlyTheFirstTokensWithoutCase)
     EXPECT_EQ(_lstrtokcmpi("abd", "abc"), 1);
     EXPECT_EQ(_lstrtokcmpi("B", "a"), 1);   // lower-cased before the difference is taken
     EXPECT_EQ(_lstrtokcmpi("", " \t"), 0);
-}
-
-TEST(Lstrtokcmpi, BytesAboveTheAsciiRangeAreCharactersNotPointers)
-{
+    // Bytes above the ASCII range are characters, not pointers.
     EXPECT_EQ(_lstrtokcmpi("\xE4x", "\xE4y"), 'x' - 'y');
     EXPECT_GT(_lstrtokcmpi("\xE4", "a"), 0);
     char szUpper[] = "\xC4", szLower[] = "\xE4";

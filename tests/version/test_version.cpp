@@ -74,13 +74,10 @@ TEST(CVersionInfo, AFailedQueryEmptiesEveryLaterOneUntilInit)
     // A second Init drops the data together with the pointer into it.
     EXPECT_FALSE(info.Init(Fixture("verfix_none")));
     EXPECT_EQ(rpffi, nullptr);
-}
 
-TEST(CVersionInfo, OnlyTheFirstOfSeveralTranslationsIsUsed)
-{
-    CVersionInfo info;
+    // Of several translations only the first is used: the string table it names, although
+    // another comes first in the file.
     ASSERT_TRUE(info.Init(Fixture("verfix_twolang")));
-    // The string table the first translation names, although another comes first in the file.
     EXPECT_STREQ(info.StringFileInfo("FileVersion"), "3.0 english");
     EXPECT_NE(std::string(info.Language()), LanguageOf(Fixture("verfix_comma")));
 }
