@@ -19,7 +19,6 @@ public:
         if (m_hWnd)
             DestroyWindow();
     }
-    using CResizableDlg::m_nMinTrackWidth;
 
 protected:
     BOOL OnInitDialog() override
@@ -74,7 +73,6 @@ TEST_F(ResizableDlg, NeverSmallerThanAtCreationAndTheGripCornerSizes)
     BrowserLike dlg;
     HWND h = dlg.m_hWnd;
     RECT created = ui::WindowRect(h);
-    EXPECT_EQ(dlg.m_nMinTrackWidth, Width(created));
     MINMAXINFO mmi = {};
     dlg.SendMessage(WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
     EXPECT_EQ(mmi.ptMinTrackSize.x, Width(created));

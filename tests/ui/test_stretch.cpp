@@ -28,7 +28,6 @@ BEGIN_MESSAGE_MAP(StretchDialog, CDialog)
 END_MESSAGE_MAP()
 
 int Width(const RECT& rc) { return rc.right - rc.left; }
-int Height(const RECT& rc) { return rc.bottom - rc.top; }
 
 // Sets the dialog's client width, height unchanged.
 void SetClientWidth(HWND hDlg, int cx)
