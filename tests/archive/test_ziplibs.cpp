@@ -196,12 +196,25 @@ const Tree& InfoZipSources()
     return s_tree;
 }
 
+// A fresh folder for each test, removed however the test ends.
+class InFolder : public testing::Test {
+protected:
+    ~InFolder() override { RemoveTree(dir); }
+    std::string dir = harness::TempDir();
+};
+using ZipRoundTrip = InFolder;
+using ZipFailures = InFolder;
+using InfoZipArchives = InFolder;
+using HostileArchives = InFolder;
+using DamagedArchives = InFolder;
+using ZipListing = InFolder;
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Our own archives
 
-TEST(ZipRoundTrip, ATreeComesBackByteForByteAndListsInOrder)
+TEST_F(ZipRoundTrip, ATreeComesBackByteForByteAndListsInOrder)
 {
     Tree tree = {
         { "big text.txt", std::string(300 * 1024, 'x') + "end" },
@@ -222,11 +235,9 @@ TEST(ZipRoundTrip, ATreeComesBackByteForByteAndListsInOrder)
     ASSERT_EQ(Zip((src + "*.*").c_str(), zip.c_str(), 1, 1, 1), 1);
     EXPECT_EQ(List(zip), expected);
 
-    std::string out = harness::TempDir();
-    WriteFileBytes(out + "empty.dat", "an older file of the same name");
-    ASSERT_EQ(Unzip(zip.c_str(), out.c_str(), 1), 1);
-    EXPECT_TRUE(ReadTree(out) == tree);
-    RemoveTree(out);
+    WriteFileBytes(dir + "empty.dat", "an older file of the same name");
+    ASSERT_EQ(Unzip(zip.c_str(), dir.c_str(), 1), 1);
+    EXPECT_TRUE(ReadTree(dir) == tree);
 
     // Text is deflated; what does not shrink, and what is empty, is stored.
     CDunzip lib;
@@ -244,9 +255,8 @@ TEST(ZipRoundTrip, ATreeComesBackByteForByteAndListsInOrder)
     EXPECT_EQ(entries["sub/deeper/c.txt"].dwCrc32, Crc32("deep\r\n"));
 }
 
-TEST(ZipRoundTrip, TheThirdAndFourthArgumentsChooseNamesAndDepth)
+TEST_F(ZipRoundTrip, TheThirdAndFourthArgumentsChooseNamesAndDepth)
 {
-    std::string dir = harness::TempDir();
     WriteTree(dir + "data\\", { { "a.txt", "a" }, { "b.log", "b" }, { "sub\\b.txt", "sb" }, { "sub\\deep\\c.txt", "c" } });
     std::string zip = dir + "x.zip";
     std::string data = dir + "data\\";
@@ -267,13 +277,11 @@ TEST(ZipRoundTrip, TheThirdAndFourthArgumentsChooseNamesAndDepth)
     ASSERT_EQ(Zip((data + "*.*").c_str(), (data + "self.zip").c_str(), 1, 0, 1), 1);
     ASSERT_EQ(Dzip("\"" + data + "*.*\"", data + "self.zip"), ZIPERR_OK);
     EXPECT_EQ(List(data + "self.zip"), std::vector<std::string>({ "a.txt", "b.log" }));
-    RemoveTree(dir);
 }
 
-TEST(ZipFailures, EveryItemMustMatchAndAFailureKeepsAnOlderArchive)
+TEST_F(ZipFailures, EveryItemMustMatchAndAFailureKeepsAnOlderArchive)
 {
     // Zip deletes the old archive itself; the library alone keeps it when it fails.
-    std::string dir = harness::TempDir();
     Tree tree = { { "old.zip", "PK older archive" }, { "a\\x.txt", "1" }, { "b\\x.txt", "2" } };
     WriteTree(dir, tree);
     std::string zip = dir + "old.zip";
@@ -286,13 +294,12 @@ TEST(ZipFailures, EveryItemMustMatchAndAFailureKeepsAnOlderArchive)
     EXPECT_EQ(Zip((dir + "*.txt").c_str(), (dir + "no such folder\\x.zip").c_str(), 1, 1, 1), 0);
     EXPECT_EQ(Zip((dir + "missing.txt").c_str(), zip.c_str(), 1, 1, 1), 0);
     EXPECT_FALSE(ReadTree(dir).count("old.zip"));
-    RemoveTree(dir);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Info-ZIP's archives
 
-TEST(InfoZipArchives, StoredAndDeflatedListInArchiveOrderAndExtract)
+TEST_F(InfoZipArchives, StoredAndDeflatedListInArchiveOrderAndExtract)
 {
     for (const char* name : { "stored.zip", "deflated.zip" }) {
         SCOPED_TRACE(name);
@@ -301,43 +308,38 @@ TEST(InfoZipArchives, StoredAndDeflatedListInArchiveOrderAndExtract)
         EXPECT_EQ(names[0], "dir\\a.txt");
         EXPECT_EQ(names[1], "b.txt");
 
-        std::string out = harness::TempDir();
+        std::string out = dir + name + "\\";
+        CreateDirectoryA(out.c_str(), NULL);
         ASSERT_EQ(Unzip((FixtureDir() + name).c_str(), out.c_str(), 1), 1);
         Tree got = ReadTree(out);
         EXPECT_EQ(got.size(), names.size());
         for (const std::string& entry : names)
             EXPECT_TRUE(got[entry] == InfoZipSources().at(entry)) << entry;
-        RemoveTree(out);
     }
     EXPECT_EQ(List(FixtureDir() + "deflated.zip"),
               std::vector<std::string>({ "dir\\a.txt", "b.txt", "big.txt", "empty.txt", "dir\\name with spaces.txt" }));
     EXPECT_GT(InfoZipSources().at("big.txt").size(), 65536u);
 }
 
-TEST(InfoZipArchives, DirectoryEntriesAndDataDescriptorsAreRead)
+TEST_F(InfoZipArchives, DirectoryEntriesAndDataDescriptorsAreRead)
 {
     std::vector<std::string> names = List(FixtureDir() + "tree.zip");
     EXPECT_EQ(std::count(names.begin(), names.end(), "dir\\"), 1);
-    std::string out = harness::TempDir();
-    ASSERT_EQ(Unzip((FixtureDir() + "tree.zip").c_str(), out.c_str(), 1), 1);
-    EXPECT_EQ(ReadTree(out), Tree({ { "dir\\a.txt", InfoZipSources().at("dir\\a.txt") },
+    ASSERT_EQ(Unzip((FixtureDir() + "tree.zip").c_str(), dir.c_str(), 1), 1);
+    EXPECT_EQ(ReadTree(dir), Tree({ { "dir\\a.txt", InfoZipSources().at("dir\\a.txt") },
                                     { "dir\\name with spaces.txt", InfoZipSources().at("dir\\name with spaces.txt") },
                                     { "b.txt", "bravo\n" } }));
-    RemoveTree(out);
 
-    out = harness::TempDir();
-    ASSERT_EQ(Unzip((FixtureDir() + "streamed.zip").c_str(), (out + "new\\deeper").c_str(), 1), 1);
-    EXPECT_EQ(ReadTree(out + "new\\deeper\\"), Tree({ { "dir\\a.txt", InfoZipSources().at("dir\\a.txt") },
+    ASSERT_EQ(Unzip((FixtureDir() + "streamed.zip").c_str(), (dir + "new\\deeper").c_str(), 1), 1);
+    EXPECT_EQ(ReadTree(dir + "new\\deeper\\"), Tree({ { "dir\\a.txt", InfoZipSources().at("dir\\a.txt") },
                                                       { "big.txt", InfoZipSources().at("big.txt") } }));
-    RemoveTree(out);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Hostile and damaged archives
 
-TEST(HostileArchives, NamesThatLeaveTheDestinationAreRefusedAndTheRestExtracted)
+TEST_F(HostileArchives, NamesThatLeaveTheDestinationAreRefusedAndTheRestExtracted)
 {
-    std::string dir = harness::TempDir();
     std::string zip = dir + "evil.zip";
     WriteFileBytes(zip, CraftedZip({ { "../x", "1" }, { "..\\y", "2" }, { "/abs.txt", "3" }, { "\\abs2.txt", "4" },
                                      { "C:z.txt", "5" }, { "C:/z2.txt", "6" }, { "ok/../../w.txt", "7" }, { "ok/.. /v.txt", "8" },
@@ -356,12 +358,10 @@ TEST(HostileArchives, NamesThatLeaveTheDestinationAreRefusedAndTheRestExtracted)
 
     CDunzip lib;
     EXPECT_EQ(lib.Extract(zip, out), ZIPERR_NAME);
-    RemoveTree(dir);
 }
 
-TEST(DamagedArchives, TruncatedArchivesFailCleanly)
+TEST_F(DamagedArchives, TruncatedArchivesFailCleanly)
 {
-    std::string dir = harness::TempDir();
     WriteTree(dir + "src\\", { { "a.txt", "alpha alpha alpha alpha" }, { "b.bin", Noise(300) } });
     ASSERT_EQ(Zip((dir + "src\\*.*").c_str(), (dir + "whole.zip").c_str(), 1, 0, 1), 1);
     std::string whole = ReadFileBytes(dir + "whole.zip");
@@ -382,12 +382,10 @@ TEST(DamagedArchives, TruncatedArchivesFailCleanly)
         EXPECT_EQ(ZipGetFileList(cut.c_str(), arr, 1), 0) << cb;
         EXPECT_EQ(Unzip(cut.c_str(), out.c_str(), 1), 0) << cb;
     }
-    RemoveTree(dir);
 }
 
-TEST(DamagedArchives, ADamagedEntryIsNotWrittenAndKeepsAnOlderFile)
+TEST_F(DamagedArchives, ADamagedEntryIsNotWrittenAndKeepsAnOlderFile)
 {
-    std::string dir = harness::TempDir();
     std::string zip = dir + "bad.zip", out = dir + "out\\";
     std::string bytes = ReadFileBytes(FixtureDir() + "deflated.zip");
     // A byte in the middle of big.txt's deflated data.
@@ -411,12 +409,10 @@ TEST(DamagedArchives, ADamagedEntryIsNotWrittenAndKeepsAnOlderFile)
     CDunzip lib;
     EXPECT_EQ(lib.Extract(zip, dir + "out2"), ZIPERR_DATA);
     EXPECT_EQ(ReadTree(dir + "out2\\"), Tree({ { "dir\\a.txt", InfoZipSources().at("dir\\a.txt") } }));
-    RemoveTree(dir);
 }
 
-TEST(DamagedArchives, OffsetsAndCountsBeyondTheFileAreRefused)
+TEST_F(DamagedArchives, OffsetsAndCountsBeyondTheFileAreRefused)
 {
-    std::string dir = harness::TempDir();
     std::string zip = dir + "x.zip";
     std::string good = CraftedZip({ { "a.txt", "alpha" }, { "b.txt", "bravo" } });
     size_t nEnd = good.size() - 22;
@@ -441,15 +437,13 @@ TEST(DamagedArchives, OffsetsAndCountsBeyondTheFileAreRefused)
     EXPECT_EQ(lib.Open(zip, &dwCount), ZIPERR_OK);
     EXPECT_EQ(lib.Extract(zip, dir + "out"), ZIPERR_FORMAT);
     EXPECT_EQ(ReadTree(dir + "out\\"), Tree({ { "b.txt", "bravo" } }));
-    RemoveTree(dir);
 }
 
 // ---------------------------------------------------------------------------------------------
 // The listing
 
-TEST(ZipListing, EveryOpenStartsAFreshListing)
+TEST_F(ZipListing, EveryOpenStartsAFreshListing)
 {
-    std::string dir = harness::TempDir();
     WriteFileBytes(dir + "three.zip", CraftedZip({ { "1", "" }, { "2", "" }, { "3", "" } }));
     WriteFileBytes(dir + "two.zip", CraftedZip({ { "x", "" }, { "y", "" } }));
     WriteFileBytes(dir + "bad.zip", "PK\x05\x06 not an archive");
@@ -473,5 +467,4 @@ TEST(ZipListing, EveryOpenStartsAFreshListing)
     EXPECT_EQ(lib.Open(dir + "bad.zip", &dwCount), ZIPERR_FORMAT);
     EXPECT_EQ(dwCount, 0u);
     EXPECT_EQ(lib.Next(&entry), ZIPERR_END);
-    RemoveTree(dir);
 }

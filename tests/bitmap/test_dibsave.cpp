@@ -85,11 +85,18 @@ bool Exists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A fresh folder for each test, removed however the test ends.
+class DIBitmapSave : public testing::Test {
+protected:
+    ~DIBitmapSave() override { harness::RemoveTree(dir); }
+    std::string dir = harness::TempDir();
+};
+
 }  // namespace
 
 // Each bit count, and one given as 65544 (only the low 16 bits count), written with the layout of
 // the format, read back by the platform pixel for pixel; ImageMagick reads the same files later.
-TEST(DIBitmapSave, FilesReadBackPixelForPixel)
+TEST_F(DIBitmapSave, FilesReadBackPixelForPixel)
 {
     struct { int nBitCount; Picture picture; const char* name; WORD wFileBits; DWORD cbTable; } cases[] = {
         { 1, blackWhite, "save1", 1, 8 },       { 4, vga, "save4", 4, 64 },      { 8, vga, "save8", 8, 1024 },
@@ -99,7 +106,7 @@ TEST(DIBitmapSave, FilesReadBackPixelForPixel)
         CBitmap bitmap;
         MakeBitmap(bitmap, c.picture);
         std::string path = MadeDir() + c.name + ".bmp";
-        std::string again = harness::TempDir() + "again.bmp";
+        std::string again = dir + "again.bmp";
         {
             CDIBitmap dib(bitmap);
             bitmap.Detach();
@@ -109,7 +116,6 @@ TEST(DIBitmapSave, FilesReadBackPixelForPixel)
         }
         std::string file = harness::ReadFileBytes(path);
         EXPECT_EQ(harness::ReadFileBytes(again), file);
-        harness::RemoveTree(again.substr(0, again.rfind('\\') + 1));
 
         DWORD cbImage = (W * c.wFileBits + 31) / 32 * 4 * H;
         EXPECT_EQ(At<WORD>(file, 0), 0x4D42);
@@ -128,10 +134,9 @@ TEST(DIBitmapSave, FilesReadBackPixelForPixel)
 }
 
 // The sizes of the smallest cases worked out by hand: a 3 x 2 bitmap at 8 and 24 bits.
-TEST(DIBitmapSave, SmallFileSizes)
+TEST_F(DIBitmapSave, SmallFileSizes)
 {
     struct { int nBitCount; DWORD cbFile, dwOffBits, cbImage; } cases[] = { { 8, 1086, 1078, 8 }, { 24, 78, 54, 24 } };
-    std::string dir = harness::TempDir();
     for (auto& c : cases) {
         CBitmap bitmap;
         MakeBitmap(bitmap, vga, 3, 2);
@@ -143,13 +148,11 @@ TEST(DIBitmapSave, SmallFileSizes)
         EXPECT_EQ(At<DWORD>(file, 10), c.dwOffBits) << c.nBitCount;
         EXPECT_EQ(At<DWORD>(file, 34), c.cbImage) << c.nBitCount;
     }
-    harness::RemoveTree(dir);
 }
 
 // Pairs outside the table, and an object without a bitmap, make no DIB: 20 and no file.
-TEST(DIBitmapSave, NoDIBWritesNoFile)
+TEST_F(DIBitmapSave, NoDIBWritesNoFile)
 {
-    std::string dir = harness::TempDir();
     std::string path = dir + "none.bmp";
     struct { int nBitCount; CDIBitmap::compression eCompression; } refused[] = {
         { 24, CDIBitmap::rle8 }, { 24, CDIBitmap::rle4 }, { 0, CDIBitmap::uncompressed }, { 1, CDIBitmap::rle4 },
@@ -171,17 +174,15 @@ TEST(DIBitmapSave, NoDIBWritesNoFile)
     }
     // A file that cannot be created.
     EXPECT_EQ(dib.Save((dir + "no such folder\\x.bmp").c_str(), 8, CDIBitmap::uncompressed, NULL), 4);
-    harness::RemoveTree(dir);
 }
 
 // Run-length files come from the platform's own encoder. Where it has none (Wine's GetDIBits
 // delivers no run-length data), no DIB can be made: 20 and no file; where it has one (Windows),
 // the file reads back as the picture.
-TEST(DIBitmapSave, RunLengthAsThePlatformEncodes)
+TEST_F(DIBitmapSave, RunLengthAsThePlatformEncodes)
 {
     struct { int nBitCount; CDIBitmap::compression eCompression; WORD wBits; } cases[] = {
         { 8, CDIBitmap::rle8, 8 }, { 0, CDIBitmap::rle8, 8 }, { 4, CDIBitmap::rle4, 4 }, { 0, CDIBitmap::rle4, 4 } };
-    std::string dir = harness::TempDir();
     for (auto& c : cases) {
         CBitmap bitmap;
         MakeBitmap(bitmap, vga);
@@ -205,14 +206,12 @@ TEST(DIBitmapSave, RunLengthAsThePlatformEncodes)
             EXPECT_FALSE(Exists(path));
         }
     }
-    harness::RemoveTree(dir);
 }
 
 // The bitmap is deleted once, by the object; a palette passed to Save is the object's until the
 // next Save passes another, even when the same one is passed again.
-TEST(DIBitmapSave, OwnsTheBitmapAndTheLastPalette)
+TEST_F(DIBitmapSave, OwnsTheBitmapAndTheLastPalette)
 {
-    std::string dir = harness::TempDir();
     std::string path = dir + "owned.bmp";
     struct { LOGPALETTE lp; PALETTEENTRY more[1]; } pal = { { 0x300, 2, { { 0, 0, 0, 0 } } }, { { 255, 255, 255, 0 } } };
     HPALETTE hPal1 = CreatePalette(&pal.lp), hPal2 = CreatePalette(&pal.lp);
@@ -232,7 +231,6 @@ TEST(DIBitmapSave, OwnsTheBitmapAndTheLastPalette)
     }
     EXPECT_EQ(GetObjectType(hPal2), 0u);
     EXPECT_EQ(GetObjectType(hBitmap), 0u);
-    harness::RemoveTree(dir);
 }
 
 // Under a file-size limit the bits are cut short: a failed write, though something was written.
@@ -252,13 +250,11 @@ BEX_CHILD(save_over_limit)
     TerminateProcess(GetCurrentProcess(), 0);
 }
 
-TEST(DIBitmapSave, AWriteCutShortIsAFailure)
+TEST_F(DIBitmapSave, AWriteCutShortIsAFailure)
 {
-    std::string dir = harness::TempDir();
     // 1024 bytes (two 512-byte blocks).
     std::string out = harness::RunChildUnderFileLimit("save_over_limit", BEX_WINE_LOADER, dir, 2);
     ASSERT_NE(out, "") << "runs under Wine";
     EXPECT_EQ(out, "8 bits: 4, 1 bit: 0\nend\n");
     EXPECT_EQ(harness::ReadFileBytes(dir + "cut.bmp").size(), 1024u);
-    harness::RemoveTree(dir);
 }
