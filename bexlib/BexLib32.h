@@ -25,3 +25,5 @@
 #include "print/PagePrinter.h"
 #include "version/VersionInfo.h"
 #include "archive/Archive.h"
+#include "about/About.h"
+#include "ui/BrowseFolder.h"
