@@ -3,6 +3,7 @@
 // Each command-line verb shows one capability of the library.
 #include "BexLib32.h"
 #include "WexDemo.h"
+#include "WexDemoRes.h"
 #include <stdio.h>
 #include <string.h>
 
@@ -338,6 +339,91 @@ static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
     return nResult;
 }
 
+// A resizable viewer of long tabbed lines: the list stretches with the dialog and scrolls
+// sideways as far as its widest line, the address below it is a link, and the dialog comes
+// back where it was last closed. In the demo it opens, grows as a user would drag it, and
+// waits until the picture is taken (the file pszReady is removed) before it closes.
+class CLinesDlg : public CDialog
+{
+public:
+    explicit CLinesDlg(const char* pszReady) : CDialog(IDD_LINES), m_pszReady(pszReady), m_nWaited(0) {}
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        m_lines.SubclassDlgItem(IDC_LINES, this);
+        m_link.SubclassDlgItem(IDC_LINES_LINK, this);
+        int anTabs[] = { 36, 72, 92 };
+        m_lines.SetTabStops(3, anTabs);
+        m_lines.LockHExtentUpdate();
+        for (int n = 1; n <= 40; ++n) {
+            CString strLine;
+            strLine.Format("M%d.%d\tBOOL\t1\tmotor %d running on conveyor line %d, station %s, checked at start-up "
+                           "and at every change of shift",
+                           n / 8, n % 8, n, n / 10 + 1, n % 3 == 0 ? "oven" : n % 3 == 1 ? "press" : "saw");
+            if (n % 10 == 0)
+                strLine += " -- and logged to the project's alarm history with date, time and operator";
+            m_lines.AddString(strLine);
+        }
+        m_lines.UnlockHExtentUpdate();
+        m_lines.UpdateHExtent();
+        m_stretch.Init(m_hWnd, IDC_LINES);
+        RestoreWindowPos(this, "LinesDlg");
+        SetTimer(1, 500);
+        return TRUE;
+    }
+    afx_msg void OnSize(UINT, int cx, int cy) { m_stretch.StretchItem(cx, cy); }
+    afx_msg void OnTimer(UINT_PTR nIDEvent)
+    {
+        if (nIDEvent == 1) {
+            KillTimer(1);
+            CRect rect;
+            GetWindowRect(&rect);
+            SetWindowPos(NULL, 0, 0, rect.Width() + 260, rect.Height() + 140, SWP_NOMOVE | SWP_NOZORDER);
+            // Wine copies the bits of controls moved while their dialog grows from a surface that
+            // the growth has just replaced, and paints them no more: draw the whole dialog anew.
+            RedrawWindow(m_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            CRect rectList;
+            m_lines.GetWindowRect(&rectList);
+            printf("dialog resized from %d x %d to %d x %d; the list is now %d x %d and scrolls %d pixels wide\n",
+                   rect.Width(), rect.Height(), rect.Width() + 260, rect.Height() + 140, rectList.Width(),
+                   rectList.Height(), m_lines.GetHorizontalExtent());
+            fflush(stdout);
+            CFile ready;
+            if (m_pszReady && ready.Open(m_pszReady, CFile::modeCreate | CFile::modeWrite))
+                ready.Close();
+            SetTimer(2, 200);
+        } else if (m_pszReady == NULL || GetFileAttributesA(m_pszReady) == INVALID_FILE_ATTRIBUTES || ++m_nWaited > 150) {
+            KillTimer(2);
+            SaveWindowPos(this, "LinesDlg");
+            EndDialog(IDOK);
+        }
+    }
+    DECLARE_MESSAGE_MAP()
+
+private:
+    const char* m_pszReady;
+    int m_nWaited;
+    CHorzListBox m_lines;
+    CStaticLink m_link;
+    CStretchDlg m_stretch;
+};
+
+BEGIN_MESSAGE_MAP(CLinesDlg, CDialog)
+    ON_WM_SIZE()
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+static int DemoDialog(const char* pszReady)
+{
+    // The viewer is no message box for the demo's answering hook.
+    UnhookWindowsHookEx(s_hHook);
+    s_hHook = NULL;
+    CLinesDlg dlg(pszReady);
+    return dlg.DoModal() == IDOK ? 0 : 1;
+}
+
 int main(int argc, char** argv)
 {
     static CWnd s_mainWnd;
@@ -362,8 +448,10 @@ int main(int argc, char** argv)
         nResult = DemoPartner(s_mainWnd.m_hWnd);
     else if (strcmp(pszVerb, "cpu") == 0)
         nResult = DemoCpu(argc - 2, argv + 2);
+    else if (strcmp(pszVerb, "dialog") == 0)
+        nResult = DemoDialog(argc > 2 ? argv[2] : NULL);
     else
-        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|partner|cpu ID...|print FILE OUTDIR\n");
+        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|partner|cpu ID...|print FILE OUTDIR|dialog [READYFILE]\n");
 
     UnhookWindowsHookEx(s_hHook);
     DestroyWindow(s_mainWnd.m_hWnd);

@@ -1,0 +1,24 @@
+// Dialog templates of the dialog and control helper tests.
+#pragma once
+
+#define IDD_CONTROLS      100
+#define IDD_STRETCH       101
+#define IDD_STRETCH_MIN   102
+#define IDD_RESIZE        0x131
+
+#define IDC_PLAIN         1010
+#define IDC_TABBED        1011
+#define IDC_OWNERDRAW     1012
+#define IDC_LINK          1013
+#define IDC_LINK_EMPTY    1014
+#define IDC_LINK_RECT     1015
+
+#define IDC_ITEM          1020
+#define IDC_RIGHT         1021
+#define IDC_BELOW         1022
+#define IDC_CORNER        1023
+#define IDC_LEFT_BELOW    1024
+
+#define IDC_TREE          1000
+#define IDC_EDIT          1001
+#define IDC_HELPBUTTON    0xE146
