@@ -25,6 +25,7 @@
 #include "print/PagePrinter.h"
 #include "version/VersionInfo.h"
 #include "archive/Archive.h"
+#include "version/VersionReport.h"
 #include "ui/HorzListbox.h"
 #include "ui/StatLink.h"
 #include "ui/stretch.h"

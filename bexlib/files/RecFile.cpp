@@ -39,16 +39,6 @@ private:
     int m_nSaved;
 };
 
-DWORD RotateXor(DWORD dwSum, const void* pData, size_t cb)
-{
-    const BYTE* pb = static_cast<const BYTE*>(pData);
-    for (size_t i = 0; i < cb; ++i) {
-        dwSum ^= pb[i];
-        dwSum = (dwSum << 1) | (dwSum >> 31);
-    }
-    return dwSum;
-}
-
 // The helpers below return 0 or the error code to raise. A transfer that the system calls
 // successful but that moved fewer bytes is a failure too, with a code that says so.
 
@@ -88,6 +78,16 @@ DWORD GetPos(HANDLE hFile, DWORD* pdwPos)
 }
 
 }  // namespace
+
+DWORD RotateXor(DWORD dwSum, const void* pData, size_t cb)
+{
+    const BYTE* pb = static_cast<const BYTE*>(pData);
+    for (size_t i = 0; i < cb; ++i) {
+        dwSum ^= pb[i];
+        dwSum = (dwSum << 1) | (dwSum >> 31);
+    }
+    return dwSum;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Construction and state
