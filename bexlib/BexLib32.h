@@ -32,3 +32,5 @@
 #include "ui/wndplac.h"
 #include "about/About.h"
 #include "ui/BrowseFolder.h"
+#include "bitmap/DIBitmap.h"
+#include "bitmap/DIBitmapFile.h"

@@ -231,7 +231,9 @@ BOOL FileChecksum(const CString& strPath, DWORD& dwChecksum)
     return bOk;
 }
 
-int GetFileListStatus(const CStringArray& list, const CString& strPath)
+// The status rules after the version resource has been read: pstrFileVersion is its
+// "FileVersion" text, or NULL for a file without a version resource.
+int GetFileListStatus(const CStringArray& list, const CString& strPath, const CString* pstrFileVersion)
 {
     const CString* pRecord = FindFileListEntry(list, FileNameOf(strPath));
     if (pRecord == NULL)
@@ -243,9 +245,8 @@ int GetFileListStatus(const CStringArray& list, const CString& strPath)
     if (!GetFileAttributesExA(strPath, GetFileExInfoStandard, &fad))
         return FLS_UNKNOWN;
 
-    CVersionInfo info;
-    if (info.Init(strPath)) {
-        CString strInstalled = info.StringFileInfo("FileVersion");
+    if (pstrFileVersion != NULL) {
+        CString strInstalled = *pstrFileVersion;
         strInstalled.Remove(' ');
         strInstalled.Replace(',', '.');
         int nStatus = CompareVersions(strInstalled, astrField[0]);
@@ -266,11 +267,15 @@ int GetFileListStatus(const CStringArray& list, const CString& strPath)
 
 void FormatFileLine(const CStringArray* pList, const CString& strPath, CString& strLine)
 {
-    CString strVersion, strDescription, strAuthor;
+    CString strFileVersion, strVersion, strDescription, strAuthor;
     CVersionInfo info;
-    if (info.Init(strPath)) {
+    // Reading a version resource is the costliest step of a line (more than checksumming the
+    // file), so the status takes the FileVersion read here instead of reading it again.
+    BOOL bHasResource = info.Init(strPath);
+    if (bHasResource) {
         // Asked in this order: a missing entry empties the ones after it.
-        strVersion = info.StringFileInfo("FileVersion");
+        strFileVersion = info.StringFileInfo("FileVersion");
+        strVersion = strFileVersion;
         strVersion.Trim();
         strVersion.Remove(' ');
         strVersion.Replace(',', '.');
@@ -284,7 +289,7 @@ void FormatFileLine(const CStringArray* pList, const CString& strPath, CString& 
     strName.Trim();
     CString strStatus;
     if (pList != NULL)
-        strStatus = s_pszStatus[GetFileListStatus(*pList, strPath)];
+        strStatus = s_pszStatus[GetFileListStatus(*pList, strPath, bHasResource ? &strFileVersion : NULL)];
 
     for (const TOOLROW& row : s_toolTable) {
         if (strName.CompareNoCase(row.pszName) != 0)
@@ -319,7 +324,7 @@ CString ExpandDirMacro(const CString& strPath)
     return strPath;
 }
 
-int CompareNoCase(const CString& a, const CString& b)
+int CompareLinesNoCase(const CString& a, const CString& b)
 {
     return a.CompareNoCase(b);
 }
@@ -390,7 +395,7 @@ void ReportInstalledFiles(CReportOutput& out)
 
     out.AppendHeading("APPLICATIONS");
     out.AppendText(WithoutTrailingBackslashes(strAppsDir) + ":\r\n");
-    lines.Sort(CompareNoCase);
+    lines.Sort(CompareLinesNoCase);
     for (INT_PTR i = 0; i < lines.GetSize(); ++i)
         out.AppendText(lines[i]);
     out.AppendText("\r\n");

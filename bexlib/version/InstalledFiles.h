@@ -20,13 +20,14 @@ const CString* FindFileListEntry(const CStringArray& list, const CString& strNam
 CString GetFileListEntryName(const CStringArray& list, INT_PTR nIndex);
 // The rotate-XOR checksum of the whole file; FALSE when it cannot be read.
 BOOL FileChecksum(const CString& strPath, DWORD& dwChecksum);
-// One of the FLS_ statuses for the file at strPath.
-int GetFileListStatus(const CStringArray& list, const CString& strPath);
+// One of the FLS_ statuses for the file at strPath, whose "FileVersion" text has been read
+// (NULL: the file has no version resource).
+int GetFileListStatus(const CStringArray& list, const CString& strPath, const CString* pstrFileVersion);
 // The report line of a file found at strPath; pList NULL leaves the status column empty.
 void FormatFileLine(const CStringArray* pList, const CString& strPath, CString& strLine);
 // A path that begins with "<$ProgramsDir>", "<$AppsDir>" or "<$LocalDir>" with the directory put in.
 CString ExpandDirMacro(const CString& strPath);
 // Case-insensitive comparison of two whole lines, for CSortableStringArray::Sort.
-int CompareNoCase(const CString& a, const CString& b);
+int CompareLinesNoCase(const CString& a, const CString& b);
 
 void ReportInstalledFiles(CReportOutput& out);

@@ -78,7 +78,7 @@ void ListLibraryDir(CReportOutput& out, const CString& strDirectory)
         out.AppendText(szNoLibraries);
         return;
     }
-    lines.Sort(CompareNoCase);
+    lines.Sort(CompareLinesNoCase);
     for (INT_PTR i = 0; i < lines.GetSize(); ++i)
         out.AppendText(lines[i]);
 }

@@ -166,6 +166,8 @@ public:
     COLORREF SetTextColor(COLORREF crColor) { return ::SetTextColor(m_hDC, crColor); }   // SetTextColor
     COLORREF SetBkColor(COLORREF crColor) { return ::SetBkColor(m_hDC, crColor); }       // SetBkColor
     int SetBkMode(int nBkMode) { return ::SetBkMode(m_hDC, nBkMode); }                   // SetBkMode
+    int SetStretchBltMode(int nStretchMode) { return ::SetStretchBltMode(m_hDC, nStretchMode); }   // SetStretchBltMode
+    int GetStretchBltMode() const { return ::GetStretchBltMode(m_hDC); }                 // GetStretchBltMode
 
     // SetMapMode on both handles; the attribute handle's previous mode.
     int SetMapMode(int nMapMode);

@@ -275,22 +275,6 @@ static int DemoCpu(int argc, char** argv)
 
 // The preview of a print job: a text file with printer commands laid out on pages of the
 // screen's size and resolution, each drawn on a memory DC and saved as "pageN.bmp" in pszOutDir.
-static BOOL SavePageImage(LPCSTR pszPath, const BITMAPINFOHEADER& bih, const void* pBits)
-{
-    BITMAPFILEHEADER bfh = {};
-    bfh.bfType = 0x4D42;   // "BM"
-    bfh.bfOffBits = sizeof(bfh) + sizeof(bih);
-    bfh.bfSize = bfh.bfOffBits + bih.biSizeImage;
-    CFile file;
-    if (!file.Open(pszPath, CFile::modeCreate | CFile::modeWrite))
-        return FALSE;
-    file.Write(&bfh, sizeof(bfh));
-    file.Write(&bih, sizeof(bih));
-    file.Write(pBits, bih.biSizeImage);
-    file.Close();
-    return TRUE;
-}
-
 static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
 {
     CStdioFile file;
@@ -306,11 +290,13 @@ static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
     bih.biHeight = dc.GetDeviceCaps(VERTRES);
     bih.biPlanes = 1;
     bih.biBitCount = 24;
-    bih.biSizeImage = (bih.biWidth * 3 + 3) / 4 * 4 * bih.biHeight;
     void* pBits = NULL;
     CBitmap page;
     page.Attach(CreateDIBSection(dc, (BITMAPINFO*)&bih, DIB_RGB_COLORS, &pBits, NULL, 0));
     CBitmap* pOldBitmap = dc.SelectObject(&page);
+    // The page's handle is the writer's from here on; it leaves the DC only while a page is written.
+    CDIBitmap pageFile(page);
+    HBITMAP hPage = (HBITMAP)page.Detach();
     // Text on white paper needs no background boxes (and Wine places them wrongly in MM_LOMETRIC).
     dc.SetBkMode(TRANSPARENT);
 
@@ -326,11 +312,12 @@ static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
         for (info.m_nCurPage = 1; info.m_nCurPage <= info.GetMaxPage(); ++info.m_nCurPage) {
             PatBlt(dc, 0, 0, bih.biWidth, bih.biHeight, WHITENESS);
             printer.PrintOnePage(&dc, &info, TRUE);
-            GdiFlush();
             CString strPath;
             strPath.Format("%s\\page%u.bmp", pszOutDir, info.m_nCurPage);
-            if (!SavePageImage(strPath, bih, pBits))
+            dc.SelectObject(pOldBitmap);
+            if (pageFile.Save(strPath, 24, CDIBitmap::uncompressed, NULL) != CDIBitmap::saveOk)
                 nResult = 1;
+            dc.SelectObject(CBitmap::FromHandle(hPage));
             printf("page %u -> %s\n", info.m_nCurPage, (LPCSTR)strPath);
         }
     }
@@ -424,6 +411,76 @@ static int DemoDialog(const char* pszReady)
     return dlg.DoModal() == IDOK ? 0 : 1;
 }
 
+// The main window captured (frame and all) into a CBitmap and saved at 8 and 24 bits, then
+// the 24-bit file loaded back and drawn stretched to twice its size, saved as "stretched.bmp".
+static int DemoCapture(HWND hWnd, LPCSTR pszOutDir)
+{
+    SetWindowTextA(hWnd, "Wex Demo: window capture");
+    ShowWindow(hWnd, SW_SHOWNORMAL);
+    UpdateWindow(hWnd);
+    CWnd* pWnd = CWnd::FromHandle(hWnd);
+    {
+        CClientDC dc(pWnd);
+        static const COLORREF s_bars[] = { RGB(255, 0, 0), RGB(0, 160, 0), RGB(0, 0, 255), RGB(255, 255, 0),
+                                           RGB(0, 255, 255), RGB(255, 0, 255), RGB(128, 128, 128), RGB(0, 0, 0) };
+        for (int i = 0; i < 8; ++i) {
+            CBrush brush;
+            brush.CreateSolidBrush(s_bars[i]);
+            dc.FillRect(CRect(20 + i * 54, 90, 64 + i * 54, 250), &brush);
+        }
+        dc.SetBkMode(TRANSPARENT);
+        dc.TextOut(20, 30, "Project PLANT7 - station press, CPU V2M150023", 45);
+        dc.TextOut(20, 55, "Captured by WexDemo, saved with CDIBitmap", 41);
+    }
+    GdiFlush();
+
+    CRect rc;
+    GetWindowRect(hWnd, &rc);
+    CWindowDC windowDC(pWnd);
+    CDC memDC;
+    memDC.CreateCompatibleDC(&windowDC);
+    int nResult = 0;
+    static const struct { int nBitCount; CDIBitmap::compression eCompression; const char* pszName; } s_saves[] = {
+        { 8, CDIBitmap::uncompressed, "capture8.bmp" }, { 24, CDIBitmap::uncompressed, "capture24.bmp" },
+        { 8, CDIBitmap::rle8, "capture8rle.bmp" } };
+    for (const auto& save : s_saves) {
+        CBitmap capture;
+        capture.CreateCompatibleBitmap(&windowDC, rc.Width(), rc.Height());
+        CBitmap* pOld = memDC.SelectObject(&capture);
+        memDC.BitBlt(0, 0, rc.Width(), rc.Height(), &windowDC, 0, 0, SRCCOPY);
+        memDC.SelectObject(pOld);
+        CDIBitmap dib(capture);
+        capture.Detach();
+        CString strPath;
+        strPath.Format("%s\\%s", pszOutDir, save.pszName);
+        int nSaved = dib.Save(strPath, save.nBitCount, save.eCompression, NULL);
+        printf("%d x %d window saved at %d bits%s -> %s: result %d\n", rc.Width(), rc.Height(), save.nBitCount,
+               save.eCompression == CDIBitmap::rle8 ? " run-length" : "", (LPCSTR)strPath, nSaved);
+        if (nSaved != CDIBitmap::saveOk && save.eCompression == CDIBitmap::uncompressed)
+            nResult = 1;
+    }
+
+    CString strPath;
+    strPath.Format("%s\\capture24.bmp", pszOutDir);
+    int bLoaded = 0;
+    CDIBitmapFile file(strPath, &bLoaded);
+    if (!bLoaded)
+        return 1;
+    printf("loaded back: %u x %u pixels\n", file.GetWidth(), file.GetHeight());
+    int cx = file.GetWidth() * 2, cy = file.GetHeight() * 2;
+    CBitmap stretched;
+    stretched.CreateCompatibleBitmap(&windowDC, cx, cy);
+    CBitmap* pOld = memDC.SelectObject(&stretched);
+    file.StretchHalftone(&memDC, 0, 0, cx, cy);
+    memDC.SelectObject(pOld);
+    CDIBitmap dib(stretched);
+    stretched.Detach();
+    strPath.Format("%s\\stretched.bmp", pszOutDir);
+    int nSaved = dib.Save(strPath, 24, CDIBitmap::uncompressed, NULL);
+    printf("drawn stretched to %d x %d -> %s: result %d\n", cx, cy, (LPCSTR)strPath, nSaved);
+    return nSaved == CDIBitmap::saveOk ? nResult : 1;
+}
+
 int main(int argc, char** argv)
 {
     static CWnd s_mainWnd;
@@ -450,8 +507,10 @@ int main(int argc, char** argv)
         nResult = DemoCpu(argc - 2, argv + 2);
     else if (strcmp(pszVerb, "dialog") == 0)
         nResult = DemoDialog(argc > 2 ? argv[2] : NULL);
+    else if (strcmp(pszVerb, "capture") == 0 && argc > 2)
+        nResult = DemoCapture(s_mainWnd.m_hWnd, argv[2]);
     else
-        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|partner|cpu ID...|print FILE OUTDIR|dialog [READYFILE]\n");
+        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|partner|cpu ID...|print FILE OUTDIR|dialog [READYFILE]|capture OUTDIR\n");
 
     UnhookWindowsHookEx(s_hHook);
     DestroyWindow(s_mainWnd.m_hWnd);

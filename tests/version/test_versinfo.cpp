@@ -466,6 +466,7 @@ TEST(VersionInfoWindow, ShowsTheWholeReportResizesWithItsGripAndOpensHelp)
     EXPECT_EQ(std::string(&b[*(const WORD*)&b[12]]) + "|" + &b[*(const WORD*)&b[14]], inst.apps + "Wex.hlp|Version Information dialog box");
 
     // The next opening comes back where the last one was closed.
+    WriteFileBytes(inst.apps + "FileList.txt", "");
     OpenWindow([&](HWND hDlg) { EXPECT_EQ(WindowRect(hDlg), rcClosed); });
 }
 
