@@ -67,6 +67,8 @@ protected:
     void SetUp() override
     {
         m_dir = harness::TempDir();
+        if (!m_dir.empty() && m_dir.back() == '\\')
+            m_dir.pop_back();
         m_apps.Set(m_dir + "\\");
     }
     void TearDown() override { harness::RemoveTree(m_dir); }

@@ -78,6 +78,8 @@ protected:
             CreateDirectoryA(psz, NULL);
         harness::WriteFileBytes("C:\\bt\\file.txt", "x");
         m_dirApps = harness::TempDir();
+        if (!m_dirApps.empty() && m_dirApps.back() == '\\')
+            m_dirApps.pop_back();
         m_apps.Set(m_dirApps + "\\");
         strcpy(m_szResult, "untouched");
     }
@@ -219,7 +221,7 @@ TEST_F(BrowseTest, RefusesNamesThatAreNoFolderAndSaysWhy)
             selections.push_back(std::to_string(dwStart) + "-" + std::to_string(dwEnd) + (bFocused ? " focused" : ""));
         });
     steps.push_back([&](HWND hDlg) {
-        SetDlgItemTextA(hDlg, 1001, " C:\\bt\\Projects\\ ");
+        SetDlgItemTextA(hDlg, 1001, " C:\\bt\\Projects\\");
         Click(hDlg, IDOK);
     });
     DialogDriver driver(steps);
