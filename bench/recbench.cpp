@@ -3,6 +3,7 @@
 //
 //   recbench [DIR]     DIR for the scratch files, the temporary directory by default
 #include "BexLib32.h"
+#include "benchtime.h"
 #include <stdio.h>
 #include <string>
 #include <vector>
@@ -15,28 +16,10 @@ const int nRecords = 10000;
 const int nRounds = 3;
 const double dMinSeconds = 0.25;
 
-double Now()
-{
-    static LARGE_INTEGER s_liFreq;
-    if (s_liFreq.QuadPart == 0)
-        QueryPerformanceFrequency(&s_liFreq);
-    LARGE_INTEGER li;
-    QueryPerformanceCounter(&li);
-    return (double)li.QuadPart / (double)s_liFreq.QuadPart;
-}
-
 template <class F>
 double Best(F fn)
 {
-    double dBest = 1e30, dTotal = 0;
-    for (int i = 0; i < nRounds || dTotal < dMinSeconds; ++i) {
-        double dStart = Now();
-        fn();
-        double d = Now() - dStart;
-        dBest = d < dBest ? d : dBest;
-        dTotal += d;
-    }
-    return dBest;
+    return bench::Best(fn, nRounds, dMinSeconds);
 }
 
 void Fail(const char* pszWhat)

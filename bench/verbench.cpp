@@ -7,6 +7,7 @@
 // The suite's "AppsDir" and "LocalDir" settings point at the sample while it runs and get their
 // old values back afterwards.
 #include "BexLib32.h"
+#include "benchtime.h"
 #include <stdio.h>
 #include <string>
 #include <vector>
@@ -18,27 +19,10 @@ DWORD cbFile = 384 * 1024;
 const DWORD cbMaxLib = 16 << 20;
 const int nRounds = 3;
 
-double Now()
-{
-    static LARGE_INTEGER s_liFreq;
-    if (s_liFreq.QuadPart == 0)
-        QueryPerformanceFrequency(&s_liFreq);
-    LARGE_INTEGER li;
-    QueryPerformanceCounter(&li);
-    return (double)li.QuadPart / (double)s_liFreq.QuadPart;
-}
-
 template <class F>
 double Best(F fn)
 {
-    double dBest = 1e30;
-    for (int i = 0; i < nRounds; ++i) {
-        double dStart = Now();
-        fn();
-        double d = Now() - dStart;
-        dBest = d < dBest ? d : dBest;
-    }
-    return dBest;
+    return bench::Best(fn, nRounds);
 }
 
 void Fail(const char* pszWhat)

@@ -4,7 +4,6 @@
 #include "bitmaptest.h"
 #include "dibbytes.h"
 #include "harness.h"
-#include "../files/recbytes.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -240,7 +239,7 @@ TEST(DIBitmapSave, OwnsTheBitmapAndTheLastPalette)
 BEX_CHILD(save_over_limit)
 {
     char szDir[MAX_PATH] = {};
-    GetEnvironmentVariableA("BEX_BMP_DIR", szDir, MAX_PATH);
+    GetEnvironmentVariableA("BEX_CHILD_DIR", szDir, MAX_PATH);
     std::string dir = szDir;
     CBitmap bitmap;
     MakeBitmap(bitmap, vga);
@@ -255,24 +254,10 @@ BEX_CHILD(save_over_limit)
 
 TEST(DIBitmapSave, AWriteCutShortIsAFailure)
 {
-    std::string shell = recbytes::DosName("/bin/sh");
-    ASSERT_TRUE(!shell.empty() && sizeof(BEX_WINE_LOADER) > 1) << "runs under Wine";
-    char szExe[MAX_PATH];
-    GetModuleFileNameA(NULL, szExe, MAX_PATH);
     std::string dir = harness::TempDir();
-    SetEnvironmentVariableA("BEX_BMP_DIR", dir.c_str());
-    // 1024 bytes (two 512-byte blocks); the shell ignores the signal, so that the program sees a
-    // short write. Wine gives a Unix program no handle to wait on: the child's last line says it
-    // is done.
-    std::string cmd = shell + " -c \"trap '' XFSZ; ulimit -f 2; exec '" BEX_WINE_LOADER "' '" + szExe +
-                      "' --child save_over_limit\"";
-    STARTUPINFOA si = { sizeof(si) };
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
-    std::string out;
-    for (int i = 0; i < 600 && out.find("end\n") == std::string::npos; ++i, Sleep(100))
-        out = harness::ReadFileBytes(dir + "out.txt");
-    SetEnvironmentVariableA("BEX_BMP_DIR", NULL);
+    // 1024 bytes (two 512-byte blocks).
+    std::string out = harness::RunChildUnderFileLimit("save_over_limit", BEX_WINE_LOADER, dir, 2);
+    ASSERT_NE(out, "") << "runs under Wine";
     EXPECT_EQ(out, "8 bits: 4, 1 bit: 0\nend\n");
     EXPECT_EQ(harness::ReadFileBytes(dir + "cut.bmp").size(), 1024u);
     harness::RemoveTree(dir);

@@ -288,7 +288,7 @@ TEST_F(RecFile, AFileWrittenByAnotherProcessReadAndAppendedTo)
 BEX_CHILD(write_over_limit)
 {
     char szDir[MAX_PATH] = {};
-    GetEnvironmentVariableA("BEX_REC_DIR", szDir, MAX_PATH);
+    GetEnvironmentVariableA("BEX_CHILD_DIR", szDir, MAX_PATH);
     std::string dir = szDir;
     freopen((dir + "out.txt").c_str(), "wb", stdout);
     std::string desc(1000, 'd');   // the header record alone crosses the limit
@@ -316,24 +316,10 @@ BEX_CHILD(write_over_limit)
 
 TEST(RecFileWriteFailure, AWriteCutShortByTheSystem)
 {
-    std::string shell = DosName("/bin/sh");
-    ASSERT_TRUE(!shell.empty() && sizeof(BEX_WINE_LOADER) > 1) << "runs under Wine";
-    char szExe[MAX_PATH];
-    GetModuleFileNameA(NULL, szExe, MAX_PATH);
     std::string dir = harness::TempDir();
-    SetEnvironmentVariableA("BEX_REC_DIR", dir.c_str());
-    // The shell sets the limit (512-byte blocks) and ignores the signal, so that the program
-    // sees a short write and then an error. Wine gives a Unix program no handle to wait on:
-    // the child's last line says it is done.
-    std::string cmd = shell + " -c \"trap '' XFSZ; ulimit -f 2; exec '" BEX_WINE_LOADER "' '" +
-                      szExe + "' --child write_over_limit\"";
-    STARTUPINFOA si = { sizeof(si) };
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
-    std::string out;
-    for (int i = 0; i < 600 && out.find("end\n") == std::string::npos; ++i, Sleep(100))
-        out = harness::ReadFileBytes(dir + "out.txt");
-    SetEnvironmentVariableA("BEX_REC_DIR", NULL);
+    // 1024 bytes: the system cuts a write short, then fails the next one.
+    std::string out = harness::RunChildUnderFileLimit("write_over_limit", BEX_WINE_LOADER, dir, 2);
+    ASSERT_NE(out, "") << "runs under Wine";
     EXPECT_NE(out.find("quiet: 0 39 no file\n"), std::string::npos) << out;    // ERROR_HANDLE_DISK_FULL
     EXPECT_NE(out.find("thrown: 39 13 no file\n"), std::string::npos) << out;  // CFileException::diskFull
     EXPECT_NE(out.find("records: 7 written, then 39\n"), std::string::npos) << out;

@@ -543,6 +543,35 @@ void Click(HWND hDlg, int nID)
     SendMessageA(GetDlgItem(hDlg, nID), BM_CLICK, 0, 0);
 }
 
+// --- Children under a file-size limit
+
+std::string RunChildUnderFileLimit(const char* pszName, const char* pszLoader, const std::string& dir, int nBlocks)
+{
+    typedef LPWSTR(CDECL * PFNDOSNAME)(LPCSTR);
+    PFNDOSNAME pfn = (PFNDOSNAME)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name");
+    LPWSTR pwszShell = pfn ? pfn("/bin/sh") : NULL;
+    if (pwszShell == NULL || pszLoader == NULL || *pszLoader == '\0')
+        return "";
+    char szShell[MAX_PATH] = {}, szExe[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, 0, pwszShell, -1, szShell, MAX_PATH, NULL, NULL);
+    HeapFree(GetProcessHeap(), 0, pwszShell);
+    GetModuleFileNameA(NULL, szExe, MAX_PATH);
+    SetEnvironmentVariableA("BEX_CHILD_DIR", dir.c_str());
+    std::string cmd = std::string(szShell) + " -c \"trap '' XFSZ; ulimit -f " + std::to_string(nBlocks) + "; exec '" +
+                      pszLoader + "' '" + szExe + "' --child " + pszName + "\"";
+    STARTUPINFOA si = { sizeof(si) };
+    PROCESS_INFORMATION pi = {};
+    std::string out;
+    if (CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        for (int i = 0; i < 600 && out.find("end\n") == std::string::npos; ++i, Sleep(100))
+            out = ReadFileBytes(dir + "out.txt");
+    }
+    SetEnvironmentVariableA("BEX_CHILD_DIR", NULL);
+    return out;
+}
+
 void PumpFor(DWORD nMs)
 {
     DWORD dwEnd = GetTickCount() + nMs;

@@ -112,6 +112,13 @@ struct ChildResult {
 ChildResult RunChild(const char* pszName, DWORD dwTimeoutMs = 30000);
 ChildResult RunProgram(const std::string& cmdLine, DWORD dwTimeoutMs = 30000);
 
+// Runs child scenario pszName of this program under a Unix file-size limit of nBlocks 512-byte
+// blocks, through /bin/sh and Wine's loader pszLoader; the shell ignores the signal, so the
+// program sees a short write. The child gets dir in BEX_CHILD_DIR and ends its report "out.txt"
+// there with "end\n" (Wine gives a Unix program no handle to wait on). Returns the report, or ""
+// when the program could not be started this way (not under Wine).
+std::string RunChildUnderFileLimit(const char* pszName, const char* pszLoader, const std::string& dir, int nBlocks);
+
 void RegisterChild(const char* pszName, void (*pfn)());
 struct ChildRegistrar {
     ChildRegistrar(const char* pszName, void (*pfn)()) { RegisterChild(pszName, pfn); }
