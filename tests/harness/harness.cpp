@@ -527,7 +527,9 @@ void CALLBACK DialogDriver::TimerProc(HWND, UINT, UINT_PTR, DWORD)
     DialogDriver* p = s_pDriver;
     // A step that opens a message box or a nested dialog runs this timer again inside that
     // modal loop: the next step waits until this one has returned.
-    if (p == NULL || p->m_bInStep || p->m_nNext >= p->m_steps.size())
+    // A message box answered during the dialog's initialisation activates the dialog before
+    // the modal loop has shown it; a user could not act on it yet.
+    if (p == NULL || p->m_bInStep || p->m_nNext >= p->m_steps.size() || !IsWindowVisible(p->m_hDlg))
         return;
     if (p->m_nNext + 1 == p->m_steps.size()) {
         KillTimer(NULL, p->m_nTimer);

@@ -159,7 +159,9 @@ TEST_F(BrowseTest, ExpandingReadsABranchAndCollapsingForgetsIt)
     std::string edit, editAfterEmptyClick;
     DialogDriver driver({[&](HWND hDlg) {
         HWND hTree = Tree(hDlg);
+        // The initial folder is selected, not opened.
         HTREEITEM hProjects = Next(hTree, NULL, TVGN_CARET);
+        SendMessageA(hTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)hProjects);
         HTREEITEM hAlpha = Child(hTree, hProjects, "alpha");
         before = Children(hTree, hAlpha);
         SendMessageA(hTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)hAlpha);
@@ -167,7 +169,8 @@ TEST_F(BrowseTest, ExpandingReadsABranchAndCollapsingForgetsIt)
         xChildren = Children(hTree, Child(hTree, hAlpha, "x"));
         // A right-click selects the item under the mouse; one beside all items does nothing.
         RECT rc = {};
-        *(HTREEITEM*)&rc = Child(hTree, hAlpha, "x");
+        HTREEITEM hX = Child(hTree, hAlpha, "x");
+        memcpy(&rc, &hX, sizeof(hX));   // the item goes in, its rectangle comes out
         SendMessageA(hTree, TVM_GETITEMRECT, TRUE, (LPARAM)&rc);
         POINT pt = {rc.left + 2, rc.top + 2};
         ClientToScreen(hTree, &pt);
