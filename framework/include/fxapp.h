@@ -105,7 +105,14 @@ public:
     HKEY GetAppRegistryKey();
     HKEY GetSectionKey(LPCSTR lpszSection);
 
+    // The hourglass for a longer piece of work; calls nest, and the last EndWaitCursor puts
+    // back the cursor that was there before the first BeginWaitCursor.
+    void BeginWaitCursor();
+    void EndWaitCursor();
+
 private:
+    int m_nWaitCursorCount;
+    HCURSOR m_hcurWaitCursorRestore;
     CString m_strAppName;
     CString m_strExeName;
     CString m_strRegistryKey;

@@ -13,3 +13,4 @@
 #include "fxwnd.h"
 #include "fxdlg.h"
 #include "fxctrl.h"
+#include "fxcomctl.h"

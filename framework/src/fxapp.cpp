@@ -197,7 +197,7 @@ void AFXAPI AfxAbort()
 
 CWinApp::CWinApp(LPCSTR lpszAppName)
     : m_pszAppName(NULL), m_pszExeName(NULL), m_hInstance(NULL), m_pMainWnd(NULL), m_nCmdShow(SW_SHOWNORMAL),
-      m_pszRegistryKey(NULL), m_pszProfileName(NULL)
+      m_pszRegistryKey(NULL), m_pszProfileName(NULL), m_nWaitCursorCount(0), m_hcurWaitCursorRestore(NULL)
 {
     AFX_MODULE_STATE* pState = AfxGetModuleState();
     FX_ASSERT(pState->m_pCurrentWinApp == NULL);   // one application object per process
@@ -210,6 +210,19 @@ CWinApp::CWinApp(LPCSTR lpszAppName)
     pState->m_lpszCurrentAppName = m_pszAppName;
     m_strProfileName = m_strExeName + ".INI";
     m_pszProfileName = m_strProfileName;
+}
+
+void CWinApp::BeginWaitCursor()
+{
+    HCURSOR hcurPrev = ::SetCursor(::LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
+    if (m_nWaitCursorCount++ == 0)
+        m_hcurWaitCursorRestore = hcurPrev;
+}
+
+void CWinApp::EndWaitCursor()
+{
+    if (m_nWaitCursorCount > 0 && --m_nWaitCursorCount == 0)
+        ::SetCursor(m_hcurWaitCursorRestore);
 }
 
 CWinApp::~CWinApp()

@@ -33,13 +33,30 @@ static void CALLBACK AnswerBox(HWND, UINT, UINT_PTR idTimer, DWORD)
     PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(nAnswer, BN_CLICKED), 0);
 }
 
+// A message box is a dialog run by the system's own procedure; the demo's and the library's
+// dialogs share the class but not the procedure, and are driven by their sections.
+static bool IsMessageBox(HWND hWnd)
+{
+    char szClass[16];
+    if (!GetClassNameA(hWnd, szClass, sizeof(szClass)) || strcmp(szClass, "#32770") != 0)
+        return false;
+    HMODULE hModule = NULL;
+    LONG_PTR proc = GetWindowLongPtrW(hWnd, DWLP_DLGPROC);
+    return GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              (LPCSTR)proc, &hModule) &&
+           hModule == GetModuleHandleA("user32.dll");
+}
+
+// When the splash window began to close itself.
+static HWND s_hSplash;
+static DWORD s_dwSplashClosed;
+
 static LRESULT CALLBACK DemoCbtProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
-    if (nCode == HCBT_ACTIVATE) {
-        char szClass[16];
-        if (GetClassNameA((HWND)wParam, szClass, sizeof(szClass)) && strcmp(szClass, "#32770") == 0)
-            SetTimer(NULL, 0, 300, AnswerBox);
-    }
+    if (nCode == HCBT_ACTIVATE && IsMessageBox((HWND)wParam))
+        SetTimer(NULL, 0, 300, AnswerBox);
+    if (nCode == HCBT_DESTROYWND && (HWND)wParam == s_hSplash && s_hSplash != NULL)
+        s_dwSplashClosed = GetTickCount();
     return CallNextHookEx(s_hHook, nCode, wParam, lParam);
 }
 
@@ -404,11 +421,27 @@ END_MESSAGE_MAP()
 
 static int DemoDialog(const char* pszReady)
 {
-    // The viewer is no message box for the demo's answering hook.
-    UnhookWindowsHookEx(s_hHook);
-    s_hHook = NULL;
     CLinesDlg dlg(pszReady);
     return dlg.DoModal() == IDOK ? 0 : 1;
+}
+
+// A window as the screen shows it, frame and all, saved with CDIBitmap. It is read from the
+// screen: Wine's window surfaces hold no frame, which the display draws.
+static int SaveWindowPicture(HWND hWnd, LPCSTR pszPath, int nBitCount, CDIBitmap::compression eCompression)
+{
+    CRect rc;
+    GetWindowRect(hWnd, &rc);
+    CWindowDC screenDC(NULL);
+    CDC memDC;
+    memDC.CreateCompatibleDC(&screenDC);
+    CBitmap capture;
+    capture.CreateCompatibleBitmap(&screenDC, rc.Width(), rc.Height());
+    CBitmap* pOld = memDC.SelectObject(&capture);
+    memDC.BitBlt(0, 0, rc.Width(), rc.Height(), &screenDC, rc.left, rc.top, SRCCOPY);
+    memDC.SelectObject(pOld);
+    CDIBitmap dib(capture);
+    capture.Detach();
+    return dib.Save(pszPath, nBitCount, eCompression, NULL);
 }
 
 // The main window captured (frame and all) into a CBitmap and saved at 8 and 24 bits, then
@@ -444,16 +477,9 @@ static int DemoCapture(HWND hWnd, LPCSTR pszOutDir)
         { 8, CDIBitmap::uncompressed, "capture8.bmp" }, { 24, CDIBitmap::uncompressed, "capture24.bmp" },
         { 8, CDIBitmap::rle8, "capture8rle.bmp" } };
     for (const auto& save : s_saves) {
-        CBitmap capture;
-        capture.CreateCompatibleBitmap(&windowDC, rc.Width(), rc.Height());
-        CBitmap* pOld = memDC.SelectObject(&capture);
-        memDC.BitBlt(0, 0, rc.Width(), rc.Height(), &windowDC, 0, 0, SRCCOPY);
-        memDC.SelectObject(pOld);
-        CDIBitmap dib(capture);
-        capture.Detach();
         CString strPath;
         strPath.Format("%s\\%s", pszOutDir, save.pszName);
-        int nSaved = dib.Save(strPath, save.nBitCount, save.eCompression, NULL);
+        int nSaved = SaveWindowPicture(hWnd, strPath, save.nBitCount, save.eCompression);
         printf("%d x %d window saved at %d bits%s -> %s: result %d\n", rc.Width(), rc.Height(), save.nBitCount,
                save.eCompression == CDIBitmap::rle8 ? " run-length" : "", (LPCSTR)strPath, nSaved);
         if (nSaved != CDIBitmap::saveOk && save.eCompression == CDIBitmap::uncompressed)
@@ -479,6 +505,92 @@ static int DemoCapture(HWND hWnd, LPCSTR pszOutDir)
     int nSaved = dib.Save(strPath, 24, CDIBitmap::uncompressed, NULL);
     printf("drawn stretched to %d x %d -> %s: result %d\n", cx, cy, (LPCSTR)strPath, nSaved);
     return nSaved == CDIBitmap::saveOk ? nResult : 1;
+}
+
+// The about box, the splash window and the folder browser, each pictured once it has painted.
+// The splash opens as the application starts and closes itself; in the about box the user
+// presses "&More Info..." and then OK, in the folder browser OK.
+static const char* s_pszPictureDir;
+
+static void PumpFor(DWORD dwMs)
+{
+    DWORD dwEnd = GetTickCount() + dwMs;
+    while ((LONG)(dwEnd - GetTickCount()) > 0) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            if (!IsDialogMessageA(GetActiveWindow(), &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        Sleep(10);
+    }
+}
+
+static void PictureOf(HWND hWnd, LPCSTR pszName)
+{
+    CString strPath;
+    strPath.Format("%s\\%s", s_pszPictureDir, pszName);
+    char szCaption[256] = "";
+    GetWindowTextA(hWnd, szCaption, sizeof(szCaption));
+    printf("picture of \"%s\" -> %s: result %d\n", szCaption, (LPCSTR)strPath,
+           SaveWindowPicture(hWnd, strPath, 24, CDIBitmap::uncompressed));
+    fflush(stdout);
+}
+
+static void CALLBACK PictureAndMoreInfo(HWND, UINT, UINT_PTR idTimer, DWORD)
+{
+    KillTimer(NULL, idTimer);
+    HWND hDlg = GetActiveWindow();
+    PictureOf(hDlg, "about.bmp");
+    SendMessageA(GetDlgItem(hDlg, 3), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
+}
+
+static void CALLBACK PictureAndOK(HWND, UINT, UINT_PTR idTimer, DWORD)
+{
+    KillTimer(NULL, idTimer);
+    HWND hDlg = GetActiveWindow();
+    PictureOf(hDlg, "browse.bmp");
+    SendMessageA(GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
+}
+
+static void DemoMoreInfo()
+{
+    printf("the application's \"More Info\" callback was called\n");
+}
+
+static int DemoAbout(HWND hWnd, LPCSTR pszOutDir, LPCSTR pszFolder)
+{
+    s_pszPictureDir = pszOutDir;
+    BexAboutInfo info = { NULL, MAKEINTRESOURCEA(IDI_WEXDEMO), "Wex Demo", "2.0", "2026",
+                          "the Tur development team", "2.0.140", NULL };
+    HWND hSplash = s_hSplash = ShowBexSplashWnd(&info);
+    if (hSplash == NULL)
+        return 1;
+    DWORD dwStart = GetTickCount();
+    PumpFor(500);
+    PictureOf(hSplash, "splash.bmp");
+    SetWindowTextA(hWnd, "Wex Demo");
+    ShowWindow(hWnd, SW_SHOWNORMAL);
+    while (IsWindow(hSplash) && GetTickCount() - dwStart < 10000)
+        PumpFor(50);
+    // Taking a window off an X display without a window manager, Wine waits two seconds for
+    // the display's confirmation: the window is gone later than it closed.
+    printf("the splash window closed itself after %.1f s (gone from the screen after %.1f s)\n",
+           (s_dwSplashClosed - dwStart) / 1000.0, (GetTickCount() - dwStart) / 1000.0);
+
+    info.hWndOwner = hWnd;
+    info.pfnMoreInfo = DemoMoreInfo;
+    SetTimer(NULL, 0, 800, PictureAndMoreInfo);
+    printf("about box result %d\n", ShowBexAboutDlgBox(&info));
+
+    char szFolder[MAX_PATH] = "";
+    SetTimer(NULL, 0, 1200, PictureAndOK);
+    BOOL bChosen = BrowseForFolderDialog("Open Project Folder", "Project folder:", pszFolder, szFolder, 0);
+    printf("folder browser: %s %s\n", bChosen ? "chose" : "cancelled", szFolder);
+    fflush(stdout);
+    return bChosen ? 0 : 1;
 }
 
 int main(int argc, char** argv)
@@ -509,8 +621,10 @@ int main(int argc, char** argv)
         nResult = DemoDialog(argc > 2 ? argv[2] : NULL);
     else if (strcmp(pszVerb, "capture") == 0 && argc > 2)
         nResult = DemoCapture(s_mainWnd.m_hWnd, argv[2]);
+    else if (strcmp(pszVerb, "about") == 0 && argc > 3)
+        nResult = DemoAbout(s_mainWnd.m_hWnd, argv[2], argv[3]);
     else
-        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|partner|cpu ID...|print FILE OUTDIR|dialog [READYFILE]|capture OUTDIR\n");
+        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|partner|cpu ID...|print FILE OUTDIR|dialog [READYFILE]|capture OUTDIR|about OUTDIR FOLDER\n");
 
     UnhookWindowsHookEx(s_hHook);
     DestroyWindow(s_mainWnd.m_hWnd);

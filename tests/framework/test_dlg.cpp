@@ -9,63 +9,8 @@
 
 namespace {
 
-// Plays the user of the next dialog this thread opens: once the dialog is active, runs one step
-// per timer tick inside its modal loop, so that each step sees what the previous one caused.
-class DialogDriver
-{
-public:
-    typedef std::function<void(HWND)> Step;
-    explicit DialogDriver(std::vector<Step> steps) : m_steps(std::move(steps))
-    {
-        s_pThis = this;
-        m_hHook = SetWindowsHookExA(WH_CBT, CbtProc, NULL, GetCurrentThreadId());
-    }
-    ~DialogDriver()
-    {
-        UnhookWindowsHookEx(m_hHook);
-        if (m_nTimer)
-            KillTimer(NULL, m_nTimer);
-        s_pThis = NULL;
-    }
-    size_t StepsRun() const { return m_nNext; }
-
-private:
-    static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
-    {
-        DialogDriver* p = s_pThis;
-        char szClass[16];
-        if (p && nCode == HCBT_ACTIVATE && p->m_hDlg == NULL &&
-            GetClassNameA((HWND)wParam, szClass, sizeof(szClass)) && strcmp(szClass, "#32770") == 0) {
-            p->m_hDlg = (HWND)wParam;
-            p->m_nTimer = SetTimer(NULL, 0, 30, TimerProc);
-        }
-        return CallNextHookEx(NULL, nCode, wParam, lParam);
-    }
-    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD)
-    {
-        DialogDriver* p = s_pThis;
-        if (p == NULL || p->m_nNext >= p->m_steps.size())
-            return;
-        if (p->m_nNext + 1 == p->m_steps.size()) {
-            KillTimer(NULL, p->m_nTimer);
-            p->m_nTimer = 0;
-        }
-        p->m_steps[p->m_nNext++](p->m_hDlg);
-    }
-
-    static DialogDriver* s_pThis;
-    std::vector<Step> m_steps;
-    size_t m_nNext = 0;
-    HHOOK m_hHook = NULL;
-    UINT_PTR m_nTimer = 0;
-    HWND m_hDlg = NULL;
-};
-DialogDriver* DialogDriver::s_pThis = NULL;
-
-void Click(HWND hDlg, int nID)
-{
-    SendMessageA(GetDlgItem(hDlg, nID), BM_CLICK, 0, 0);
-}
+using harness::DialogDriver;
+using harness::Click;
 
 // A dialog template built in memory: no font, so the dialog uses the system font.
 class DlgTemplate

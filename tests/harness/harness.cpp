@@ -6,6 +6,20 @@
 
 namespace harness {
 
+bool IsMessageBox(HWND hWnd)
+{
+    // A message box is a dialog whose procedure is user32's own; the code under test's dialogs
+    // share the class but not the procedure.
+    char szClass[16];
+    if (!GetClassNameA(hWnd, szClass, sizeof(szClass)) || strcmp(szClass, "#32770") != 0)
+        return false;
+    HMODULE hModule = NULL;
+    LONG_PTR proc = GetWindowLongPtrW(hWnd, DWLP_DLGPROC);
+    return GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              (LPCSTR)proc, &hModule) &&
+           hModule == GetModuleHandleA("user32.dll");
+}
+
 // ---------------------------------------------------------------------------------------------
 // MsgBoxCatcher
 
@@ -30,11 +44,9 @@ LRESULT CALLBACK MsgBoxCatcher::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
     MsgBoxCatcher* p = t_pCatcher;
     if (p && nCode == HCBT_ACTIVATE) {
         HWND hWnd = (HWND)wParam;
-        char szClass[16];
         // Under Wine the box's text is still empty here: read it once the dialog has initialised,
         // from a timer that fires inside the box's own modal loop.
-        if (GetClassNameA(hWnd, szClass, sizeof(szClass)) && strcmp(szClass, "#32770") == 0 &&
-            std::find(p->m_pending.begin(), p->m_pending.end(), hWnd) == p->m_pending.end()) {
+        if (IsMessageBox(hWnd) && std::find(p->m_pending.begin(), p->m_pending.end(), hWnd) == p->m_pending.end()) {
             p->m_pending.push_back(hWnd);
             SetTimer(NULL, 0, 20, TimerProc);
         }
@@ -459,6 +471,78 @@ std::string ReadFileBytes(const std::string& path)
         s.append(buf, n);
     CloseHandle(h);
     return s;
+}
+
+// --- Help requests
+
+std::vector<std::string> HelpRequests(const std::vector<CopyData>& received)
+{
+    // Wine's request block: the command at offset 2, the offsets of the file name and of the
+    // data (the keyword) at 12 and 14.
+    std::vector<std::string> requests;
+    for (const CopyData& cd : received) {
+        const std::string& b = cd.bytes;
+        if (b.size() < 16)
+            continue;
+        WORD wFile = *(const WORD*)&b[12], wData = *(const WORD*)&b[14];
+        if (wFile >= b.size() || wData >= b.size())
+            continue;
+        requests.push_back(std::string(b.c_str() + wFile) + "|" + (b.c_str() + wData));
+    }
+    return requests;
+}
+
+// --- Dialogs
+
+static DialogDriver* s_pDriver = NULL;
+
+DialogDriver::DialogDriver(std::vector<Step> steps, DWORD dwStepMs) : m_steps(std::move(steps)), m_dwStepMs(dwStepMs)
+{
+    s_pDriver = this;
+    m_hHook = SetWindowsHookExA(WH_CBT, CbtProc, NULL, GetCurrentThreadId());
+}
+
+DialogDriver::~DialogDriver()
+{
+    UnhookWindowsHookEx(m_hHook);
+    if (m_nTimer)
+        KillTimer(NULL, m_nTimer);
+    s_pDriver = NULL;
+}
+
+LRESULT CALLBACK DialogDriver::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    DialogDriver* p = s_pDriver;
+    char szClass[16];
+    if (p && nCode == HCBT_ACTIVATE && p->m_hDlg == NULL && !IsMessageBox((HWND)wParam) &&
+        GetClassNameA((HWND)wParam, szClass, sizeof(szClass)) && strcmp(szClass, "#32770") == 0) {
+        p->m_hDlg = (HWND)wParam;
+        p->m_nTimer = SetTimer(NULL, 0, p->m_dwStepMs, TimerProc);
+    }
+    return CallNextHookEx(NULL, nCode, wParam, lParam);
+}
+
+void CALLBACK DialogDriver::TimerProc(HWND, UINT, UINT_PTR, DWORD)
+{
+    DialogDriver* p = s_pDriver;
+    // A step that opens a message box or a nested dialog runs this timer again inside that
+    // modal loop: the next step waits until this one has returned.
+    // A message box answered during the dialog's initialisation activates the dialog before
+    // the modal loop has shown it; a user could not act on it yet.
+    if (p == NULL || p->m_bInStep || p->m_nNext >= p->m_steps.size() || !IsWindowVisible(p->m_hDlg))
+        return;
+    if (p->m_nNext + 1 == p->m_steps.size()) {
+        KillTimer(NULL, p->m_nTimer);
+        p->m_nTimer = 0;
+    }
+    p->m_bInStep = true;
+    p->m_steps[p->m_nNext++](p->m_hDlg);
+    p->m_bInStep = false;
+}
+
+void Click(HWND hDlg, int nID)
+{
+    SendMessageA(GetDlgItem(hDlg, nID), BM_CLICK, 0, 0);
 }
 
 // --- Children under a file-size limit

@@ -22,6 +22,9 @@ struct MsgBox {
     HWND owner = NULL;
 };
 
+// Whether the window is a message box (MessageBox, not a dialog of the code under test).
+bool IsMessageBox(HWND hWnd);
+
 class MsgBoxCatcher {
 public:
     MsgBoxCatcher();
@@ -77,6 +80,9 @@ private:
     std::mutex m_mutex;
     std::vector<CopyData> m_received;
 };
+
+// The WinHelpA requests among what an "MS_WINHELP" receiver got, each as "file|keyword".
+std::vector<std::string> HelpRequests(const std::vector<CopyData>& received);
 
 // In a child process (recvhost.exe), for the cross-process path.
 class ReceiverProcess {
@@ -151,6 +157,35 @@ void RemoveTree(const std::string& dir);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 std::string ModuleDir();                // the directory of the running test program
+
+// ---------------------------------------------------------------------------------------------
+// Dialogs. Plays the user of the next dialog this thread opens: once the dialog is active, runs
+// one step per timer tick inside its modal loop, so that each step sees what the previous one
+// caused. The steps run on the thread that opened the dialog, one at a time: a step that opens a
+// nested modal loop must close it itself (a message box is answered by a MsgBoxCatcher).
+class DialogDriver {
+public:
+    typedef std::function<void(HWND)> Step;
+    explicit DialogDriver(std::vector<Step> steps, DWORD dwStepMs = 30);
+    ~DialogDriver();
+    size_t StepsRun() const { return m_nNext; }
+    HWND Dialog() const { return m_hDlg; }
+
+private:
+    static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
+
+    std::vector<Step> m_steps;
+    DWORD m_dwStepMs;
+    size_t m_nNext = 0;
+    bool m_bInStep = false;
+    HHOOK m_hHook = NULL;
+    UINT_PTR m_nTimer = 0;
+    HWND m_hDlg = NULL;
+};
+
+// BM_CLICK on the dialog's button nID.
+void Click(HWND hDlg, int nID);
 
 // Pumps this thread's messages for about nMs milliseconds.
 void PumpFor(DWORD nMs);
