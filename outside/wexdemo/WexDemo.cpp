@@ -3,6 +3,7 @@
 // Each command-line verb shows one capability of the library.
 #include "BexLib32.h"
 #include "WexDemo.h"
+#include "MsgBoxWnd.h"
 #include "WexDemoRes.h"
 #include <stdio.h>
 #include <string.h>
@@ -33,27 +34,13 @@ static void CALLBACK AnswerBox(HWND, UINT, UINT_PTR idTimer, DWORD)
     PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(nAnswer, BN_CLICKED), 0);
 }
 
-// A message box is a dialog run by the system's own procedure; the demo's and the library's
-// dialogs share the class but not the procedure, and are driven by their sections.
-static bool IsMessageBox(HWND hWnd)
-{
-    char szClass[16];
-    if (!GetClassNameA(hWnd, szClass, sizeof(szClass)) || strcmp(szClass, "#32770") != 0)
-        return false;
-    HMODULE hModule = NULL;
-    LONG_PTR proc = GetWindowLongPtrW(hWnd, DWLP_DLGPROC);
-    return GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              (LPCSTR)proc, &hModule) &&
-           hModule == GetModuleHandleA("user32.dll");
-}
-
 // When the splash window began to close itself.
 static HWND s_hSplash;
 static DWORD s_dwSplashClosed;
 
 static LRESULT CALLBACK DemoCbtProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
-    if (nCode == HCBT_ACTIVATE && IsMessageBox((HWND)wParam))
+    if (nCode == HCBT_ACTIVATE && IsSystemMessageBox((HWND)wParam))
         SetTimer(NULL, 0, 300, AnswerBox);
     if (nCode == HCBT_DESTROYWND && (HWND)wParam == s_hSplash && s_hSplash != NULL)
         s_dwSplashClosed = GetTickCount();

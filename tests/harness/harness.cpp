@@ -1,24 +1,11 @@
 #include "harness.h"
+#include "MsgBoxWnd.h"
 
 #include <stdio.h>
 #include <map>
 #include <algorithm>
 
 namespace harness {
-
-bool IsMessageBox(HWND hWnd)
-{
-    // A message box is a dialog whose procedure is user32's own; the code under test's dialogs
-    // share the class but not the procedure.
-    char szClass[16];
-    if (!GetClassNameA(hWnd, szClass, sizeof(szClass)) || strcmp(szClass, "#32770") != 0)
-        return false;
-    HMODULE hModule = NULL;
-    LONG_PTR proc = GetWindowLongPtrW(hWnd, DWLP_DLGPROC);
-    return GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              (LPCSTR)proc, &hModule) &&
-           hModule == GetModuleHandleA("user32.dll");
-}
 
 // ---------------------------------------------------------------------------------------------
 // MsgBoxCatcher
@@ -46,7 +33,7 @@ LRESULT CALLBACK MsgBoxCatcher::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
         HWND hWnd = (HWND)wParam;
         // Under Wine the box's text is still empty here: read it once the dialog has initialised,
         // from a timer that fires inside the box's own modal loop.
-        if (IsMessageBox(hWnd) && std::find(p->m_pending.begin(), p->m_pending.end(), hWnd) == p->m_pending.end()) {
+        if (IsSystemMessageBox(hWnd) && std::find(p->m_pending.begin(), p->m_pending.end(), hWnd) == p->m_pending.end()) {
             p->m_pending.push_back(hWnd);
             SetTimer(NULL, 0, 20, TimerProc);
         }
@@ -514,7 +501,7 @@ LRESULT CALLBACK DialogDriver::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
     DialogDriver* p = s_pDriver;
     char szClass[16];
-    if (p && nCode == HCBT_ACTIVATE && p->m_hDlg == NULL && !IsMessageBox((HWND)wParam) &&
+    if (p && nCode == HCBT_ACTIVATE && p->m_hDlg == NULL && !IsSystemMessageBox((HWND)wParam) &&
         GetClassNameA((HWND)wParam, szClass, sizeof(szClass)) && strcmp(szClass, "#32770") == 0) {
         p->m_hDlg = (HWND)wParam;
         p->m_nTimer = SetTimer(NULL, 0, p->m_dwStepMs, TimerProc);

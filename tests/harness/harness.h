@@ -22,9 +22,6 @@ struct MsgBox {
     HWND owner = NULL;
 };
 
-// Whether the window is a message box (MessageBox, not a dialog of the code under test).
-bool IsMessageBox(HWND hWnd);
-
 class MsgBoxCatcher {
 public:
     MsgBoxCatcher();
