@@ -1,6 +1,66 @@
 // The entry point of every test program: a child scenario when asked for one, else GoogleTest.
 #include "harness.h"
 #include <gtest/gtest.h>
+#include <stdio.h>
+#include <string>
+
+namespace {
+
+// A test that waits for a window which never comes would hold the whole run until the runner's
+// time limit, and then say nothing about where it stopped. The watchdog ends such a program
+// early, naming the test and the windows its thread had open.
+const DWORD s_dwTestLimitMs = 180000;
+CRITICAL_SECTION s_cs;
+std::string s_current;
+DWORD s_dwStarted, s_dwMainThread;
+
+class WatchdogListener : public testing::EmptyTestEventListener
+{
+    void OnTestStart(const testing::TestInfo& info) override
+    {
+        EnterCriticalSection(&s_cs);
+        s_current = std::string(info.test_suite_name()) + "." + info.name();
+        s_dwStarted = GetTickCount();
+        LeaveCriticalSection(&s_cs);
+    }
+    void OnTestEnd(const testing::TestInfo&) override
+    {
+        EnterCriticalSection(&s_cs);
+        s_current.clear();
+        LeaveCriticalSection(&s_cs);
+    }
+};
+
+BOOL CALLBACK PrintWindow(HWND hWnd, LPARAM)
+{
+    char szClass[64] = "", szText[128] = "";
+    GetClassNameA(hWnd, szClass, sizeof(szClass));
+    GetWindowTextA(hWnd, szText, sizeof(szText));
+    fprintf(stderr, "  window %p class \"%s\" text \"%s\"%s\n", (void*)hWnd, szClass, szText,
+            IsWindowVisible(hWnd) ? " visible" : "");
+    return TRUE;
+}
+
+DWORD WINAPI Watchdog(LPVOID)
+{
+    for (;;) {
+        Sleep(1000);
+        EnterCriticalSection(&s_cs);
+        bool bStalled = !s_current.empty() && GetTickCount() - s_dwStarted > s_dwTestLimitMs;
+        std::string name = s_current;
+        LeaveCriticalSection(&s_cs);
+        if (bStalled) {
+            fprintf(stderr, "\n%s has run for more than %lu s; stopping the program. Windows of its thread:\n",
+                    name.c_str(), (unsigned long)(s_dwTestLimitMs / 1000));
+            EnumThreadWindows(s_dwMainThread, PrintWindow, 0);
+            fflush(stdout);
+            fflush(stderr);
+            TerminateProcess(GetCurrentProcess(), 99);
+        }
+    }
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -11,5 +71,9 @@ int main(int argc, char** argv)
     // that measures or waits on a window.
     DestroyWindow(CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL));
     testing::InitGoogleTest(&argc, argv);
+    InitializeCriticalSection(&s_cs);
+    s_dwMainThread = GetCurrentThreadId();
+    testing::UnitTest::GetInstance()->listeners().Append(new WatchdogListener);
+    CloseHandle(CreateThread(NULL, 0, Watchdog, NULL, 0, NULL));
     return RUN_ALL_TESTS();
 }
