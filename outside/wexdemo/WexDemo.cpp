@@ -413,7 +413,7 @@ static int DemoDialog(const char* pszReady)
 }
 
 // A window as the screen shows it, frame and all, saved with CDIBitmap. It is read from the
-// screen: Wine's window surfaces hold no frame, which the display draws.
+// screen, where the frame is whatever draws it (a window manager, where there is one).
 static int SaveWindowPicture(HWND hWnd, LPCSTR pszPath, int nBitCount, CDIBitmap::compression eCompression)
 {
     CRect rc;
@@ -562,8 +562,8 @@ static int DemoAbout(HWND hWnd, LPCSTR pszOutDir, LPCSTR pszFolder)
     ShowWindow(hWnd, SW_SHOWNORMAL);
     while (IsWindow(hSplash) && GetTickCount() - dwStart < 10000)
         PumpFor(50);
-    // Taking a window off an X display without a window manager, Wine waits two seconds for
-    // the display's confirmation: the window is gone later than it closed.
+    // The window may leave the screen later than it closed: Wine managing its windows on a
+    // display without a window manager waits two seconds for the display's confirmation.
     printf("the splash window closed itself after %.1f s (gone from the screen after %.1f s)\n",
            (s_dwSplashClosed - dwStart) / 1000.0, (GetTickCount() - dwStart) / 1000.0);
 
