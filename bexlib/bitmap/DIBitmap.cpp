@@ -1,16 +1,5 @@
 #include "DIBitmap.h"
-
-// Colour table entries a packed DIB of this bit count holds when its colours-used field is 0.
-static DWORD FullColorCount(WORD wBitCount)
-{
-    return wBitCount <= 8 ? (DWORD)1 << wBitCount : 0;
-}
-
-// Bytes of one row of pixels: rows are padded to 32 bits.
-static ULONGLONG RowSize(LONG nWidth, WORD wBitCount)
-{
-    return ((ULONGLONG)nWidth * wBitCount + 31) / 32 * 4;
-}
+#include "DibMath.h"
 
 CDIBitmap::CDIBitmap(const CBitmap& bitmap)
     : m_hDIB(NULL), m_hPalette(NULL), m_hBitmap((HBITMAP)bitmap.GetSafeHandle())

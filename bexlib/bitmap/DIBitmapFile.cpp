@@ -1,4 +1,5 @@
 #include "DIBitmapFile.h"
+#include "DibMath.h"
 #include "../frame/bexlib32.h"
 
 // Largest piece read from the file at once.
@@ -17,11 +18,6 @@ struct DIBLayout {
     DWORD cbBitsOffset;     // header, bit-field masks and colour table
     DWORD cbBits;           // bytes of pixel bits a drawing may read
 };
-
-static DWORD FullColorCount(WORD wBitCount)
-{
-    return wBitCount <= 8 ? (DWORD)1 << wBitCount : 0;
-}
 
 // False unless the header is of a kind this loader knows and the colour table and every pixel
 // it describes lie inside the cbDIB bytes of the block.
@@ -95,7 +91,7 @@ static bool GetLayout(const BYTE* pDIB, SIZE_T cbDIB, DIBLayout* pLayout)
     if (cbOffset > cbDIB)
         return false;
     ULONGLONG cbAvail = cbDIB - cbOffset;
-    ULONGLONG cbRow = ((ULONGLONG)l.nWidth * l.wBitCount + 31) / 32 * 4;
+    ULONGLONG cbRow = RowSize(l.nWidth, l.wBitCount);
     ULONGLONG nRows = l.nHeight < 0 ? 0 - (ULONGLONG)(LONGLONG)l.nHeight : (ULONGLONG)l.nHeight;
     ULONGLONG cbBits;
     if (l.dwCompression == BI_RLE8 || l.dwCompression == BI_RLE4) {
