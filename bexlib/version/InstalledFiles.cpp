@@ -52,16 +52,6 @@ CString WithoutTrailingBackslashes(CString str)
     return str;
 }
 
-// A file found by a directory search: a plain file whose extension is exactly pszExt. Wine
-// matches "*.exe" against short names too, so "x.exe_old" would come back for it.
-BOOL IsFileWithExt(const WIN32_FIND_DATAA& fd, const char* pszExt)
-{
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return FALSE;
-    const char* pszDot = strrchr(fd.cFileName, '.');
-    return pszDot != NULL && _stricmp(pszDot, pszExt) == 0;
-}
-
 // A version text split as the installation list and the resources write it: a prefix before
 // the first digit (its character codes summed), then up to three numbers separated by points.
 struct VERSIONPARTS {
@@ -154,6 +144,15 @@ CString GetDir(char* (BEXAPI *pfnGetDir)(char*))
 }
 
 }  // namespace
+
+BOOL IsFileWithExt(const WIN32_FIND_DATAA& fd, const char* pszExt)
+{
+    // Wine matches "*.exe" against short names too, so "x.exe_old" would come back for it.
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return FALSE;
+    const char* pszDot = strrchr(fd.cFileName, '.');
+    return pszDot != NULL && _stricmp(pszDot, pszExt) == 0;
+}
 
 BOOL LoadFileList(CStringArray& list, const CString& strDirectory)
 {

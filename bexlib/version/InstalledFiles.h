@@ -27,6 +27,9 @@ int GetFileListStatus(const CStringArray& list, const CString& strPath, const CS
 void FormatFileLine(const CStringArray* pList, const CString& strPath, CString& strLine);
 // A path that begins with "<$ProgramsDir>", "<$AppsDir>" or "<$LocalDir>" with the directory put in.
 CString ExpandDirMacro(const CString& strPath);
+// Whether a file found by a directory search is a plain file whose extension is exactly pszExt
+// (".exe"); the search's own pattern also brings directories and longer extensions.
+BOOL IsFileWithExt(const WIN32_FIND_DATAA& fd, const char* pszExt);
 // Case-insensitive comparison of two whole lines, for CSortableStringArray::Sort.
 int CompareLinesNoCase(const CString& a, const CString& b);
 

@@ -65,10 +65,9 @@ void ListLibraryDir(CReportOutput& out, const CString& strDirectory)
     HANDLE hFind = FindFirstFileA(strDir + "\\*.lin", &fd);
     if (hFind != INVALID_HANDLE_VALUE) {
         do {
-            // Short-name matching would also bring "x.lin_old" and directories.
-            const char* pszDot = strrchr(fd.cFileName, '.');
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || pszDot == NULL || _stricmp(pszDot, ".lin") != 0)
+            if (!IsFileWithExt(fd, ".lin"))
                 continue;
+            const char* pszDot = strrchr(fd.cFileName, '.');
             lines.Add(FormatLibraryLine(strDir + "\\" + fd.cFileName, CString(fd.cFileName, (int)(pszDot - fd.cFileName))));
         } while (FindNextFileA(hFind, &fd));
         FindClose(hFind);
