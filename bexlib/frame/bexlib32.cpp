@@ -48,11 +48,11 @@ static int ShowSystemBox(HWND hWnd, UINT nFormatID, DWORD_PTR dwArg1, DWORD_PTR 
     char szMessage[260];
     char szCaption[256];
 
-    HINSTANCE hOldRes = AfxGetResourceHandle();
-    AfxSetResourceHandle(g_hBexLib);
-    BoundedFormat(szMessage, sizeof(szMessage), _fString(LOWORD(nFormatID)), dwArg1, dwArg2);
-    lstrcpynA(szCaption, _fString(nCaptionID), sizeof(szCaption));
-    AfxSetResourceHandle(hOldRes);
+    {
+        CBexResourceScope resources;
+        BoundedFormat(szMessage, sizeof(szMessage), _fString(LOWORD(nFormatID)), dwArg1, dwArg2);
+        lstrcpynA(szCaption, _fString(nCaptionID), sizeof(szCaption));
+    }
 
     MessageBeep(0);
     return MessageBoxA(hWnd, szMessage, szCaption, nStyle);
@@ -85,8 +85,7 @@ void __cdecl DllError(UINT nID, ...)
     char szFormat[300];
     char szText[300];
 
-    HINSTANCE hOldRes = AfxGetResourceHandle();
-    AfxSetResourceHandle(g_hBexLib);
+    CBexResourceScope resources;
     // Both strings come from the ring, which holds two texts at once.
     LPCSTR lpszError = _fString(IDS_BEX_ERRORFORMAT);
     LPCSTR lpszText = _fString(nID);
@@ -103,5 +102,4 @@ void __cdecl DllError(UINT nID, ...)
         ReplyMessage(0);
     MessageBeep(0);
     AfxMessageBox(szText, MB_OK);
-    AfxSetResourceHandle(hOldRes);
 }

@@ -8,6 +8,24 @@
 extern HINSTANCE g_hBexLib;
 // The identifier of "MsgBexAck", registered at load.
 extern UINT g_nBexAckMsg;
+
+// Makes the library's module the framework's resource handle (its templates, strings and icons
+// win over the application's) until the end of the scope, then puts back what was there, even
+// none: an application that never set one must not be left with the library's.
+class CBexResourceScope
+{
+public:
+    CBexResourceScope() : m_hSaved(AfxGetModuleState()->m_hCurrentResourceHandle)
+    {
+        AfxGetModuleState()->m_hCurrentResourceHandle = g_hBexLib;
+    }
+    ~CBexResourceScope() { AfxGetModuleState()->m_hCurrentResourceHandle = m_hSaved; }
+    CBexResourceScope(const CBexResourceScope&) = delete;
+    CBexResourceScope& operator=(const CBexResourceScope&) = delete;
+
+private:
+    HINSTANCE m_hSaved;
+};
 #endif
 
 // An error box with string nFormatID (of this library) formatted with the two arguments.

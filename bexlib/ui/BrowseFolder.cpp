@@ -377,11 +377,9 @@ BOOL BEXAPI BrowseForFolderDialog(const char* lpszTitle, const char* lpszLabel, 
     CWinApp* pApp = AfxGetApp();
     if (pApp != NULL)
         pApp->BeginWaitCursor();
-    HINSTANCE hOldResource = AfxGetResourceHandle();
-    AfxSetResourceHandle(g_hBexLib);
-
     BOOL bOK;
     {
+        CBexResourceScope resources;
         CBrowseFolderDlg dlg;
         dlg.m_strTitle = lpszTitle;
         dlg.m_strLabel = lpszLabel;
@@ -392,7 +390,6 @@ BOOL BEXAPI BrowseForFolderDialog(const char* lpszTitle, const char* lpszLabel, 
             lstrcpynA(lpszResult, dlg.m_strFolder, MAX_PATH);
     }
 
-    AfxSetResourceHandle(hOldResource);
     if (pApp != NULL)
         pApp->EndWaitCursor();
     return bOK;

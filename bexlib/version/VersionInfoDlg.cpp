@@ -180,13 +180,7 @@ void CVersionInfoDlg::OnDestroy()
 
 void BEXAPI DisplayTurVersionInformation(void)
 {
-    // The template and the icon are the library's own, whatever the application has set.
-    AFX_MODULE_STATE* pState = AfxGetModuleState();
-    HINSTANCE hSaved = pState->m_hCurrentResourceHandle;
-    pState->m_hCurrentResourceHandle = g_hBexLib;
-    {
-        CVersionInfoDlg dlg;
-        dlg.DoModal();
-    }
-    pState->m_hCurrentResourceHandle = hSaved;
+    CBexResourceScope resources;
+    CVersionInfoDlg dlg;
+    dlg.DoModal();
 }
