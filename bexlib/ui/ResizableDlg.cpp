@@ -1,4 +1,5 @@
 #include "ResizableDlg.h"
+#include "SizeGrip.h"
 
 BEGIN_MESSAGE_MAP(CResizableDlg, CDialog)
     ON_WM_SIZE()
@@ -108,25 +109,14 @@ void CResizableDlg::OnPaint()
     CDialog::OnPaint();
     if (!m_bSizeGrip || IsZoomed())
         return;
-    CRect rect;
-    GetClientRect(&rect);
-    rect.left = rect.right - GetSystemMetrics(SM_CXHSCROLL);
-    rect.top = rect.bottom - GetSystemMetrics(SM_CYVSCROLL);
-    m_rectGrip = rect;
     CClientDC dc(this);
-    dc.DrawFrameControl(&rect, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+    m_rectGrip = DrawSizeGrip(this, &dc);
 }
 
 UINT CResizableDlg::OnNcHitTest(CPoint point)
 {
     UINT nHit = CDialog::OnNcHitTest(point);
-    if (nHit != HTCLIENT || !m_bSizeGrip)
-        return nHit;
-    CRect rect;
-    GetWindowRect(&rect);
-    rect.left = rect.right - GetSystemMetrics(SM_CXHSCROLL);
-    rect.top = rect.bottom - GetSystemMetrics(SM_CYVSCROLL);
-    return rect.PtInRect(point) ? HTBOTTOMRIGHT : nHit;
+    return m_bSizeGrip ? SizeGripHitTest(this, point, nHit) : nHit;
 }
 
 void CResizableDlg::OnDestroy()

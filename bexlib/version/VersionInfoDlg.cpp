@@ -4,6 +4,7 @@
 #include "../config/kelmbex.h"
 #include "../frame/bexlib32.h"
 #include "../ipc/WndUtil.h"
+#include "../ui/SizeGrip.h"
 
 #include <stdio.h>
 
@@ -120,7 +121,6 @@ void CVersionInfoDlg::OnSize(UINT nType, int cx, int cy)
         }
     }
     Invalidate(TRUE);
-    InvalidateRect(m_rectGrip, TRUE);
 }
 
 void CVersionInfoDlg::OnGetMinMaxInfo(MINMAXINFO* lpMMI)
@@ -135,23 +135,12 @@ void CVersionInfoDlg::OnGetMinMaxInfo(MINMAXINFO* lpMMI)
 void CVersionInfoDlg::OnPaint()
 {
     CPaintDC dc(this);
-    GetClientRect(m_rectGrip);
-    m_rectGrip.left = m_rectGrip.right - GetSystemMetrics(SM_CXVSCROLL);
-    m_rectGrip.top = m_rectGrip.bottom - GetSystemMetrics(SM_CYHSCROLL);
-    if (!IsZoomed())
-        dc.DrawFrameControl(m_rectGrip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+    DrawSizeGrip(this, &dc);
 }
 
 UINT CVersionInfoDlg::OnNcHitTest(CPoint point)
 {
-    UINT nHit = CDialog::OnNcHitTest(point);
-    if (nHit == HTCLIENT) {
-        CRect rect = m_rectGrip;
-        ClientToScreen(rect);
-        if (rect.PtInRect(point))
-            nHit = HTBOTTOMRIGHT;
-    }
-    return nHit;
+    return SizeGripHitTest(this, point, CDialog::OnNcHitTest(point));
 }
 
 void CVersionInfoDlg::OnHelp()

@@ -37,6 +37,5 @@ private:
     CRect m_rectWnd;        // outer rectangle as last seen, screen coordinates
     int m_nMinWidth;        // the outer size the dialog opened with; 0 before that
     int m_nMinHeight;
-    CRect m_rectGrip;       // the size grip, client coordinates
     CEdit m_editReport;
 };
