@@ -56,8 +56,10 @@ void CAboutState::Init(HWND hDlg)
     CString strLogo = CString(::GetBexAppsDir(szAppsDir)) + "RESLOGO.BMP";
     int bLoaded = 0;
     pLogo = new CDIBitmapFile(strLogo, &bLoaded);
-    if (!bLoaded)
+    if (!bLoaded) {
         FreeLogo();
+        hbmLibraryLogo = ::LoadBitmapA(g_hBexLib, "KelmLogo");
+    }
 }
 
 void CAboutState::Paint(HWND hDlg)
@@ -76,16 +78,15 @@ void CAboutState::Paint(HWND hDlg)
             int x = (rcFrame.right - pLogo->GetWidth()) / 2;
             int y = (rcFrame.bottom - pLogo->GetHeight()) / 2;
             pLogo->Draw(&dcFrame, x < 0 ? 0 : x, y < 0 ? 0 : y);
-        } else if (HBITMAP hbmLogo = ::LoadBitmapA(g_hBexLib, "KelmLogo")) {
+        } else if (hbmLibraryLogo != NULL) {
             BITMAP bm;
-            ::GetObjectA(hbmLogo, sizeof(bm), &bm);
+            ::GetObjectA(hbmLibraryLogo, sizeof(bm), &bm);
             HDC hdcMem = ::CreateCompatibleDC(dcFrame.m_hDC);
-            HGDIOBJ hbmOld = ::SelectObject(hdcMem, hbmLogo);
+            HGDIOBJ hbmOld = ::SelectObject(hdcMem, hbmLibraryLogo);
             ::BitBlt(dcFrame.m_hDC, (rcFrame.right - bm.bmWidth) / 2, (rcFrame.bottom - bm.bmHeight) / 2,
                      bm.bmWidth, bm.bmHeight, hdcMem, 0, 0, SRCCOPY);
             ::SelectObject(hdcMem, hbmOld);
             ::DeleteDC(hdcMem);
-            ::DeleteObject(hbmLogo);
         }
         ::ReleaseDC(hFrame, dcFrame.Detach());
     }
@@ -98,4 +99,7 @@ void CAboutState::FreeLogo()
 {
     delete pLogo;
     pLogo = nullptr;
+    if (hbmLibraryLogo != NULL)
+        ::DeleteObject(hbmLibraryLogo);
+    hbmLibraryLogo = NULL;
 }

@@ -23,6 +23,7 @@ struct CAboutState
     BOOL bSplash = FALSE;
     HICON hIcon = NULL;
     CDIBitmapFile* pLogo = nullptr;
+    HBITMAP hbmLibraryLogo = NULL;   // shown when there is no logo file
 
     ~CAboutState() { FreeLogo(); }
     // Centres the window and fills caption and text lines from pInfo; loads icon and logo (a
