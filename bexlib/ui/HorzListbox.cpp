@@ -6,6 +6,32 @@
 // Room for the item's focus rectangle and the list box's inner margin.
 static const int c_nExtentMargin = 6;
 
+// The list box's DC with its font selected, as the control measures its items.
+class CListFontDC
+{
+public:
+    explicit CListFontDC(CListBox* pList) : m_pList(pList), m_pDC(pList->GetDC()), m_pOldFont(NULL)
+    {
+        CFont* pFont = pList->GetFont();
+        KELM_ASSERT(pFont);
+        if (pFont)
+            m_pOldFont = m_pDC->SelectObject(pFont);
+    }
+    ~CListFontDC()
+    {
+        if (m_pOldFont)
+            m_pDC->SelectObject(m_pOldFont);
+        m_pList->ReleaseDC(m_pDC);
+    }
+    CDC* operator->() const { return m_pDC; }
+    operator CDC*() const { return m_pDC; }
+
+private:
+    CListBox* m_pList;
+    CDC* m_pDC;
+    CFont* m_pOldFont;
+};
+
 BEGIN_MESSAGE_MAP(CHorzListBox, CListBox)
     ON_MESSAGE(LB_ADDSTRING, OnAddString)
     ON_MESSAGE(LB_INSERTSTRING, OnInsertString)
@@ -74,15 +100,8 @@ void CHorzListBox::InsertNewExtent(int nIndex, LPCSTR lpszText)
         UpdateHExtent();
         return;
     }
-    CDC* pDC = GetDC();
-    CFont* pFont = GetFont();
-    KELM_ASSERT(pFont);
-    CFont* pOldFont = pFont ? pDC->SelectObject(pFont) : NULL;
-    InsertNewExtent(nIndex, HasStrings() ? lpszText : NULL, pDC);
+    InsertNewExtent(nIndex, HasStrings() ? lpszText : NULL, CListFontDC(this));
     SetHorizontalExtent(m_nLargestExtent);
-    if (pOldFont)
-        pDC->SelectObject(pOldFont);
-    ReleaseDC(pDC);
 }
 
 void CHorzListBox::UpdateHExtent()
@@ -90,21 +109,15 @@ void CHorzListBox::UpdateHExtent()
     m_arrExtents.RemoveAll();
     m_nLargestExtent = 0;
     int nCount = GetCount();
-    CDC* pDC = GetDC();
-    CFont* pFont = GetFont();
-    KELM_ASSERT(pFont);
-    CFont* pOldFont = pFont ? pDC->SelectObject(pFont) : NULL;
+    CListFontDC dc(this);
     BOOL bHasStrings = HasStrings();
     CString strItem;
     for (int i = 0; i < nCount; ++i) {
         if (bHasStrings)
             GetText(i, strItem);
-        InsertNewExtent(i, bHasStrings ? (LPCSTR)strItem : NULL, pDC);
+        InsertNewExtent(i, bHasStrings ? (LPCSTR)strItem : NULL, dc);
     }
     SetHorizontalExtent(m_nLargestExtent);
-    if (pOldFont)
-        pDC->SelectObject(pOldFont);
-    ReleaseDC(pDC);
 }
 
 void CHorzListBox::InitTabStops()
@@ -161,15 +174,8 @@ LRESULT CHorzListBox::OnSetTabStops(WPARAM wParam, LPARAM lParam)
     m_nTabStops = 0;
     if (nTabStops > 0 && lParam != 0) {
         static const char s_szAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-        CDC* pDC = GetDC();
-        CFont* pFont = GetFont();
-        KELM_ASSERT(pFont);
-        CFont* pOldFont = pFont ? pDC->SelectObject(pFont) : NULL;
         SIZE size = { 0, 0 };
-        ::GetTextExtentPoint32A(pDC->m_hAttribDC, s_szAlphabet, 52, &size);
-        if (pOldFont)
-            pDC->SelectObject(pOldFont);
-        ReleaseDC(pDC);
+        ::GetTextExtentPoint32A(CListFontDC(this)->m_hAttribDC, s_szAlphabet, 52, &size);
 
         int nAveCharWidth = (size.cx / 26 + 1) / 2;
         m_pTabStops = new int[nTabStops];
