@@ -15,23 +15,9 @@ CStretchDlg::CStretchDlg(HWND hParent, int nIDItem) : CStretchDlg()
     Init(hParent, nIDItem);
 }
 
-CStretchDlg& CStretchDlg::operator=(const CStretchDlg& src)
-{
-    m_hParentWnd = src.m_hParentWnd;
-    m_hWndItemStretch = src.m_hWndItemStretch;
-    m_rectItem = src.m_rectItem;
-    m_nShiftX = src.m_nShiftX;
-    m_nShiftY = src.m_nShiftY;
-    m_nMinWidth = src.m_nMinWidth;
-    m_nMinHeight = src.m_nMinHeight;
-    m_nLastCx = src.m_nLastCx;
-    m_nLastCy = src.m_nLastCy;
-    return *this;
-}
-
-CStretchDlg::~CStretchDlg()
-{
-}
+// Member by member: a copy stretches the same item of the same dialog.
+CStretchDlg& CStretchDlg::operator=(const CStretchDlg&) = default;
+CStretchDlg::~CStretchDlg() = default;
 
 int CStretchDlg::Init(HWND hParent, int nIDItem)
 {

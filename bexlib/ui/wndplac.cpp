@@ -14,22 +14,9 @@ CWindowPlacement::CWindowPlacement() : m_strEntry("Pos"), m_strFormat("%u,%u,%d,
     m_wp.length = sizeof(m_wp);
 }
 
-CWindowPlacement::CWindowPlacement(const CWindowPlacement& src)
-    : m_wp(src.m_wp), m_strEntry(src.m_strEntry), m_strFormat(src.m_strFormat)
-{
-}
-
-CWindowPlacement& CWindowPlacement::operator=(const CWindowPlacement& src)
-{
-    m_wp = src.m_wp;
-    m_strEntry = src.m_strEntry;
-    m_strFormat = src.m_strFormat;
-    return *this;
-}
-
-CWindowPlacement::~CWindowPlacement()
-{
-}
+CWindowPlacement::CWindowPlacement(const CWindowPlacement&) = default;
+CWindowPlacement& CWindowPlacement::operator=(const CWindowPlacement&) = default;
+CWindowPlacement::~CWindowPlacement() = default;
 
 BOOL CWindowPlacement::GetProfileWP(const char* lpszSection)
 {
