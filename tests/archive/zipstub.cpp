@@ -3,6 +3,7 @@
 #include "ZipBlocks.h"
 #include "zipstub.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,19 +11,12 @@ namespace {
 
 const int MAX_RECORDED = 16;
 
-int g_nResult = 0;
+int g_nResult = 0, g_nFailAt = -1, g_nCalls = 0, g_nListed = 0;
 DWORD g_dwCount = 0;
-int g_nFailAt = -1;
-int g_nCalls = 0;
-int g_nListed = 0;
 STUBCALL g_calls[MAX_RECORDED];
 std::vector<std::string> g_names;
 
-void CopyText(char* pszTo, int cch, LPCSTR lpszFrom)
-{
-    if (lpszFrom)
-        lstrcpynA(pszTo, lpszFrom, cch);
-}
+void CopyText(char* pszTo, int cch, LPCSTR lpszFrom) { if (lpszFrom) lstrcpynA(pszTo, lpszFrom, cch); }
 
 STUBCALL* Record(const void* pBlock, size_t cbBlock, DWORD dwCommand)
 {
@@ -40,11 +34,8 @@ STUBCALL* Record(const void* pBlock, size_t cbBlock, DWORD dwCommand)
 
 extern "C" __declspec(dllexport) void __cdecl StubSetup(int nResult, DWORD dwCount, int nFailAt)
 {
-    g_nResult = nResult;
-    g_dwCount = dwCount;
-    g_nFailAt = nFailAt;
-    g_nCalls = 0;
-    g_nListed = 0;
+    g_nResult = nResult, g_dwCount = dwCount, g_nFailAt = nFailAt;
+    g_nCalls = g_nListed = 0;
     g_names.clear();
 }
 
@@ -53,10 +44,7 @@ extern "C" __declspec(dllexport) void __cdecl StubAddName(const char* pch, int c
     g_names.push_back(std::string(pch, cb));
 }
 
-extern "C" __declspec(dllexport) int __cdecl StubCallCount()
-{
-    return g_nCalls;
-}
+extern "C" __declspec(dllexport) int __cdecl StubCallCount() { return g_nCalls; }
 
 extern "C" __declspec(dllexport) const STUBCALL* __cdecl StubGetCall(int nIndex)
 {
@@ -102,16 +90,13 @@ extern "C" __declspec(dllexport) int WINAPI dunzip(DUNZIPCMD* pCmd)
     pCmd->dwEntries = 0x7777;
     if (nIndex == g_nFailAt)
         return ZIPERR_END;
+    // The name as given: a NUL is added only when there is room in the record.
     char* pszName = pCmd->lpEntry->szName;
-    if (nIndex < (int)g_names.size()) {
-        const std::string& str = g_names[nIndex];
-        size_t cb = str.size() < sizeof(pCmd->lpEntry->szName) ? str.size() : sizeof(pCmd->lpEntry->szName);
-        CopyMemory(pszName, str.data(), cb);
-        if (cb < sizeof(pCmd->lpEntry->szName))
-            pszName[cb] = '\0';
-    } else {
-        pszName[0] = '\0';
-    }
+    std::string str = nIndex < (int)g_names.size() ? g_names[nIndex] : "";
+    size_t cb = std::min(str.size(), sizeof(pCmd->lpEntry->szName));
+    CopyMemory(pszName, str.data(), cb);
+    if (cb < sizeof(pCmd->lpEntry->szName))
+        pszName[cb] = '\0';
     return 0;
 }
 #endif
