@@ -105,11 +105,13 @@ const Tree& InfoZipSources()
     return s_tree;
 }
 
-// A fresh folder for each test, removed however the test ends.
+// A fresh folder for each test, removed however the test ends. Its blank makes every path the
+// wrappers hand over one that must be quoted (or, for Zip's archive, must not be).
 class Archives : public testing::Test {
 protected:
-    ~Archives() override { harness::RemoveTree(dir); }
-    std::string dir = harness::TempDir();
+    Archives() { CreateDirectoryA(dir.c_str(), NULL); }
+    ~Archives() override { harness::RemoveTree(root); }
+    std::string root = harness::TempDir(), dir = root + "a folder\\";
 };
 
 }  // namespace
@@ -206,7 +208,7 @@ TEST_F(Archives, NamesThatLeaveTheDestinationAreRefusedAndTheRestExtracted)
     std::string out = dir + "out\\";
     EXPECT_EQ(Unzip(zip.c_str(), out.c_str(), 1), 0);
     EXPECT_EQ(ReadTree(out), Tree({ { "ok\\good.txt", "fine" } }));
-    EXPECT_EQ(ReadTree(dir).size(), 2u);
+    EXPECT_EQ(ReadTree(root).size(), 2u);
     EXPECT_EQ(List(zip).at(0), "..\\x");   // the listing shows them as they are
 }
 
@@ -248,23 +250,16 @@ TEST_F(Archives, ADamagedEntryIsNotWrittenAndKeepsAnOlderFile)
     EXPECT_EQ(ReadTree(dir + "out2\\"), Tree({ { "dir\\a.txt", InfoZipSources().at("dir\\a.txt") } }));
 }
 
-TEST_F(Archives, OffsetsAndCountsBeyondTheFileAreRefused)
+TEST_F(Archives, OffsetsBeyondTheFileAreRefused)
 {
-    std::string zip = dir + "x.zip", good = CraftedZip({ { "a.txt", "alpha" }, { "b.txt", "bravo" } });
-    size_t nEnd = good.size() - 22, nCentral = good.find("PK\x01\x02");
-    CStringArray arr;
-    // Three entries in a directory of two; the directory far past the end of the file.
-    for (std::map<size_t, char> patch : { std::map<size_t, char>{ { nEnd + 8, 3 }, { nEnd + 10, 3 } }, { { nEnd + 19, 0x7F } } }) {
-        std::string bytes = good;
-        for (const auto& p : patch)
-            bytes[p.first] = p.second;
-        WriteFileBytes(zip, bytes);
-        EXPECT_EQ(ZipGetFileList(zip.c_str(), arr, 1), 0) << patch.begin()->first - nEnd;
-    }
-    std::string bytes = good;
-    bytes[nCentral + 42 + 3] = 0x40;   // the first entry's data far past the end of the file
+    std::string zip = dir + "x.zip", good = CraftedZip({ { "a.txt", "alpha" }, { "b.txt", "bravo" } }), bytes = good;
+    bytes[good.size() - 22 + 19] = 0x7F;   // the directory far past the end of the file
     WriteFileBytes(zip, bytes);
-    EXPECT_EQ(ZipGetFileList(zip.c_str(), arr, 1), 1);
+    CStringArray arr;
+    EXPECT_EQ(ZipGetFileList(zip.c_str(), arr, 1), 0);
+    bytes = good;
+    bytes[good.find("PK\x01\x02") + 42 + 3] = 0x40;   // the first entry's data far past the end
+    WriteFileBytes(zip, bytes);
     EXPECT_EQ(Unzip(zip.c_str(), (dir + "out").c_str(), 1), 0);
     EXPECT_EQ(ReadTree(dir + "out\\"), Tree({ { "b.txt", "bravo" } }));
 }

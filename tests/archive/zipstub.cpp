@@ -1,5 +1,5 @@
-// A recording stand-in for DZIP32.dll (built with STUB_DZIP32) or DUNZIP32.dll: it keeps what
-// each block held when it came and answers as the test has set it up.
+// An answering stand-in for DZIP32.dll (built with STUB_DZIP32) or DUNZIP32.dll: it counts the
+// calls and answers as the test has set it up.
 #include "ZipBlocks.h"
 #include "zipstub.h"
 
@@ -8,28 +8,9 @@
 #include <vector>
 
 namespace {
-
-const int MAX_RECORDED = 16;
-
 int g_nResult = 0, g_nFailAt = -1, g_nCalls = 0, g_nListed = 0;
 DWORD g_dwCount = 0;
-STUBCALL g_calls[MAX_RECORDED];
 std::vector<std::string> g_names;
-
-void CopyText(char* pszTo, int cch, LPCSTR lpszFrom) { if (lpszFrom) lstrcpynA(pszTo, lpszFrom, cch); }
-
-STUBCALL* Record(const void* pBlock, size_t cbBlock, DWORD dwCommand)
-{
-    STUBCALL* pCall = g_nCalls < MAX_RECORDED ? &g_calls[g_nCalls] : NULL;
-    ++g_nCalls;
-    if (pCall) {
-        ZeroMemory(pCall, sizeof(*pCall));
-        CopyMemory(pCall->abBlock, pBlock, cbBlock);
-        pCall->dwCommand = dwCommand;
-    }
-    return pCall;
-}
-
 }  // namespace
 
 extern "C" __declspec(dllexport) void __cdecl StubSetup(int nResult, DWORD dwCount, int nFailAt)
@@ -39,44 +20,20 @@ extern "C" __declspec(dllexport) void __cdecl StubSetup(int nResult, DWORD dwCou
     g_names.clear();
 }
 
-extern "C" __declspec(dllexport) void __cdecl StubAddName(const char* pch, int cb)
-{
-    g_names.push_back(std::string(pch, cb));
-}
+extern "C" __declspec(dllexport) void __cdecl StubAddName(const char* pch, int cb) { g_names.push_back(std::string(pch, cb)); }
 
 extern "C" __declspec(dllexport) int __cdecl StubCallCount() { return g_nCalls; }
 
-extern "C" __declspec(dllexport) const STUBCALL* __cdecl StubGetCall(int nIndex)
-{
-    return nIndex >= 0 && nIndex < g_nCalls && nIndex < MAX_RECORDED ? &g_calls[nIndex] : NULL;
-}
-
 #ifdef STUB_DZIP32
-extern "C" __declspec(dllexport) int WINAPI dzip(DZIPCMD* pCmd)
+extern "C" __declspec(dllexport) int WINAPI dzip(DZIPCMD*)
 {
-    STUBCALL* pCall = Record(pCmd, sizeof(*pCmd), pCmd->dwCommand);
-    if (pCall) {
-        CopyText(pCall->szZipFile, sizeof(pCall->szZipFile), pCmd->lpszZipFile);
-        CopyText(pCall->szItems, sizeof(pCall->szItems), pCmd->lpszItems);
-    }
+    ++g_nCalls;
     return g_nResult;
 }
 #else
 extern "C" __declspec(dllexport) int WINAPI dunzip(DUNZIPCMD* pCmd)
 {
-    STUBCALL* pCall = Record(pCmd, sizeof(*pCmd), pCmd->dwCommand);
-    if (pCall) {
-        CopyText(pCall->szZipFile, sizeof(pCall->szZipFile), pCmd->lpszZipFile);
-        CopyText(pCall->szFileSpec, sizeof(pCall->szFileSpec), pCmd->lpszFileSpec);
-        CopyText(pCall->szDestDir, sizeof(pCall->szDestDir), pCmd->lpszDestDir);
-        pCall->pEntry = pCmd->lpEntry;
-        if (pCmd->lpEntry) {
-            const BYTE* pb = (const BYTE*)pCmd->lpEntry;
-            pCall->bEntryZeroed = TRUE;
-            for (size_t i = 0; i < sizeof(DUNZIPENTRY); ++i)
-                pCall->bEntryZeroed &= pb[i] == 0;
-        }
-    }
+    ++g_nCalls;
     if (g_nResult != 0)
         return g_nResult;
     if (pCmd->dwCommand == DUNZIP_CMD_OPEN) {
