@@ -1,14 +1,48 @@
-// The record file as applications use it: the bytes it writes, walking and reading, its states
-// and error codes in both failure modes (the CFileException* is caught here, across the DLL
-// boundary), files from another process, and a real write failure.
+// The record file: the bytes it writes, walking and reading, its states and error codes in both
+// failure modes (the CFileException* is caught here, across the DLL boundary), a real write
+// failure, and damaged files, which must end in an error or a clean end of the walk, never in a
+// crash, a hang, or damaged data handed out as sound.
 #include "harness.h"
 #include "BexLib32.h"
-#include "recbytes.h"
 #include <gtest/gtest.h>
-
-using namespace recbytes;
+#include <string.h>
 
 namespace {
+
+// Record files put together byte by byte, without the library.
+DWORD Checksum(const std::string& data)
+{
+    DWORD dw = 0;
+    for (unsigned char b : data)
+        dw = ((dw ^ b) << 1) | ((dw ^ b) >> 31);
+    return dw;
+}
+std::string Dword(DWORD dw) { return std::string(reinterpret_cast<const char*>(&dw), 4); }
+void PatchDword(std::string& s, size_t off, DWORD dw) { memcpy(&s[off], &dw, 4); }
+std::string Record(DWORD dwType, DWORD dwVersion, const std::string& data)
+{
+    return "****" + Dword(dwType) + Dword(dwVersion) + Dword((DWORD)data.size()) + Dword(Checksum(data)) + data;
+}
+// Identification and header record, the header text taken as given (with its NUL).
+std::string FileHead(const std::string& text)
+{
+    return std::string("Kelm-Ostrand Engineering, Record Archive\n\x1a", 43) + Record(0, 1, text);
+}
+std::string HeaderText(DWORD dwType, DWORD dwVersion, const std::string& strTime, const std::string& desc)
+{
+    return std::to_string(dwType) + "\n" + std::to_string(dwVersion) + "\n" + strTime + "\n" + desc + "\n" + std::string(1, '\0');
+}
+
+bool Throws(const std::function<void()>& fn)
+{
+    try {
+        fn();
+    } catch (CFileException* e) {
+        e->Delete();
+        return true;
+    }
+    return false;
+}
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -18,21 +52,6 @@ bool Released(const std::string& path)
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     CloseHandle(h);
     return h != INVALID_HANDLE_VALUE;
-}
-
-// File type 31, records of types 5, 6, 5, 7, 5 holding "record 0" to "record 4".
-void WriteSample(const std::string& path, std::vector<DWORD>* pOffsets = NULL)
-{
-    CRecFile f(FALSE);
-    ASSERT_TRUE(f.Create(path.c_str(), 31, 4, "line one\nline: two"));
-    const DWORD adwType[] = { 5, 6, 5, 7, 5 };
-    for (int i = 0; i < 5; ++i) {
-        if (pOffsets)
-            pOffsets->push_back(f.GetRecFilePointer());
-        std::string data = "record " + std::to_string(i);
-        ASSERT_TRUE(f.WriteRec(adwType[i], 10 + i, (DWORD)data.size(), data.c_str()));
-    }
-    ASSERT_TRUE(f.Close());
 }
 
 std::string ReadCurrent(CRecFile& f)
@@ -45,8 +64,58 @@ class RecFile : public testing::Test {
 protected:
     void SetUp() override { m_path = (m_dir = harness::TempDir()) + "test.rec"; }
     void TearDown() override { harness::RemoveTree(m_dir); }
+
+    // File type 31, records of types 5, 6, 5, 7, 5 holding "record 0" to "record 4".
+    void WriteSample(std::vector<DWORD>* pOffsets = NULL)
+    {
+        CRecFile f(FALSE);
+        ASSERT_TRUE(f.Create(m_path.c_str(), 31, 4, "line one\nline: two"));
+        const DWORD adwType[] = { 5, 6, 5, 7, 5 };
+        for (int i = 0; i < 5; ++i) {
+            if (pOffsets)
+                pOffsets->push_back(f.GetRecFilePointer());
+            std::string data = "record " + std::to_string(i);
+            ASSERT_TRUE(f.WriteRec(adwType[i], 10 + i, (DWORD)data.size(), data.c_str()));
+        }
+        ASSERT_TRUE(f.Close());
+    }
+
+    // Writes the bytes and reads every record's data as an application would, without the
+    // throw flag. Returns ERROR_HANDLE_EOF after a clean end, else the error that stopped the walk.
+    DWORD Walk(const std::string& bytes, std::vector<std::string>* pRecs)
+    {
+        harness::WriteFileBytes(m_path, bytes);
+        pRecs->clear();
+        CRecFile f(FALSE);
+        if (!f.Open(m_path.c_str(), 0xFFFFFFFF))
+            return GetLastError();
+        while (f.FindNextRec()) {
+            std::string data(f.GetRecHdr()->dwDataLength, '\0');
+            if (!f.ReadRec(&data[0], (DWORD)data.size()))
+                break;
+            pRecs->push_back(data);
+        }
+        return GetLastError();
+    }
+    std::vector<std::string> Sample(size_t n) { return std::vector<std::string>(m_data.begin(), m_data.begin() + n); }
+
     std::string m_dir, m_path;
+    // The damage sample: an ordinary record, an empty one and one of all kinds of bytes.
+    std::vector<std::string> m_data = { "alpha", "", "" };
+    std::vector<size_t> m_offsets;   // of each record's header
+    std::string m_bytes = FileHead(HeaderText(12, 3, "05/06/2021 07:08:09", "sample"));
+    size_t m_headEnd = m_bytes.size();   // offset of the first record after the header record
+    RecFile()
+    {
+        for (int i = 0; i < 37; ++i)
+            m_data[2] += (char)(i * 7 + 250);
+        for (const std::string& data : m_data) {
+            m_offsets.push_back(m_bytes.size());
+            m_bytes += Record(5, 1, data);
+        }
+    }
 };
+using RecDamage = RecFile;
 
 }  // namespace
 
@@ -64,47 +133,33 @@ TEST_F(RecFile, ASmallFileByteForByte)
     EXPECT_EQ(f.GetRecFilePointer(), 63 + header.size());   // right behind the header record
     ASSERT_TRUE(f.WriteRec(9, 4, 3, "abc"));
     // The same record in pieces of 1, 0 and 2 bytes
-    ASSERT_TRUE(f.WriteRecBegin(9, 4) && f.WriteRecData("a", 1) && f.WriteRecData(NULL, 0) &&
-                f.WriteRecData("bc", 2) && f.WriteRecEnd());
-    ASSERT_TRUE(f.Close());
-
+    ASSERT_TRUE(f.WriteRecBegin(9, 4) && f.WriteRecData("a", 1) && f.WriteRecData(NULL, 0) && f.WriteRecData("bc", 2) &&
+                f.WriteRecEnd() && f.Close());
     std::string bytes = harness::ReadFileBytes(m_path);
     EXPECT_EQ(bytes, FileHead(header) + Record(9, 4, "abc") + Record(9, 4, "abc"));
-    // Fixed points of the format, independent of the helpers
-    EXPECT_EQ(bytes.substr(0, 43), std::string("Kelm-Ostrand Engineering, Record Archive\n\x1a\0", 43));
-    EXPECT_EQ(bytes.substr(43, 4), "****");
-    EXPECT_EQ(DwordAt(bytes, 47) * 10 + DwordAt(bytes, 51), 1u);   // the header record: type 0, version 1
-    EXPECT_EQ(DwordAt(bytes, 55), header.size());                   // its text's NUL counted
-    EXPECT_EQ(DwordAt(bytes, 63 + header.size() + 16), 0x246u);     // rotate-XOR of "abc"
+    EXPECT_EQ(Checksum("abc"), 0x246u);   // rotate-XOR, fixed independently of the helper
 }
 
-TEST_F(RecFile, WalkingFilteringRewindingAndSeeking)
+TEST_F(RecFile, WalkingFilteringRewindingSeekingAndAppending)
 {
     std::vector<DWORD> offsets;
-    WriteSample(m_path, &offsets);
+    WriteSample(&offsets);
     CRecFile f(FALSE);
     ASSERT_TRUE(f.Open(m_path.c_str(), 31));
     EXPECT_EQ(f.GetRecHdr(), nullptr);
     std::string walk;
-    while (f.FindNextRec()) {
-        walk += std::to_string(f.GetRecType()) + ":";
-        walk += ReadCurrent(f) + " ";
-    }
-    DWORD dwEnd = GetLastError();
+    while (f.FindNextRec())
+        walk += std::to_string(f.GetRecType()) + ":" + ReadCurrent(f) + " ";
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_HANDLE_EOF);   // the end is no error: the file stays open
     EXPECT_EQ(walk, "5:record 0 6:record 1 5:record 2 7:record 3 5:record 4 ");
-    EXPECT_EQ(dwEnd, (DWORD)ERROR_HANDLE_EOF);   // the end is no error: the file stays open
-    EXPECT_FALSE(f.FindNextRec());
 
-    ASSERT_TRUE(f.Rewind());
-    ASSERT_TRUE(f.FindNextRec());
+    ASSERT_TRUE(f.Rewind() && f.FindNextRec());
     EXPECT_EQ(f.GetRecType(), 0u);               // the header record comes first
-    EXPECT_EQ(f.GetRecHdr()->dwRecVersion, 1u);
     // A filter skips other types, also past a record left half read.
     ASSERT_TRUE(f.FindNextRec(5));
     CRecFile::tagRECHDR hdr;
     char part[3];
-    ASSERT_TRUE(f.ReadRecBegin(&hdr) && f.ReadRecData(part, 3));
-    ASSERT_TRUE(f.FindNextRec(5));
+    ASSERT_TRUE(f.ReadRecBegin(&hdr) && f.ReadRecData(part, 3) && f.FindNextRec(5));
     EXPECT_EQ(ReadCurrent(f), "record 2");
     ASSERT_TRUE(f.FindNextRec(7) && f.FindNextRec(5));
     EXPECT_EQ(f.GetRecHdr()->dwRecVersion, 14u);
@@ -112,15 +167,20 @@ TEST_F(RecFile, WalkingFilteringRewindingAndSeeking)
 
     ASSERT_TRUE(f.SeekToRecord(offsets[3]));
     EXPECT_EQ(ReadCurrent(f), "record 3");
-    ASSERT_TRUE(f.SeekToRecord(offsets[1]) && f.FindNextRec());
-    EXPECT_EQ(ReadCurrent(f), "record 2");
     EXPECT_FALSE(f.SeekToRecord(offsets[2] + 3));   // inside a record: no marker there
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_SEEK);
+    f.Close();
+
+    std::string before = harness::ReadFileBytes(m_path);
+    ASSERT_TRUE(f.Open(m_path.c_str(), 31, TRUE));
+    EXPECT_EQ(f.GetRecFilePointer(), before.size());
+    ASSERT_TRUE(f.WriteRec(8, 1, 5, "added") && f.Close());
+    EXPECT_EQ(harness::ReadFileBytes(m_path), before + Record(8, 1, "added"));
 }
 
 TEST_F(RecFile, TheHeaderRecordsValuesUpToTheLongestDescription)
 {
-    WriteSample(m_path);
+    WriteSample();
     CRecFile f(FALSE);
     EXPECT_FALSE(f.Open(m_path.c_str(), 30));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_BAD_FORMAT);
@@ -146,58 +206,38 @@ TEST_F(RecFile, TheHeaderRecordsValuesUpToTheLongestDescription)
     EXPECT_FALSE(f.Open(m_path.c_str(), 0xFFFFFFFF));   // seven numbers are not enough
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_BAD_FORMAT);
 
-    // The longest description.
     std::string desc(1024, 'd');
-    CRecFile g(FALSE);
-    ASSERT_TRUE(g.Create(m_path.c_str(), 1, 1, desc.c_str()) && g.Close() && g.Open(m_path.c_str(), 1));
-    EXPECT_EQ(std::string(g.GetDesc()), desc);
+    ASSERT_TRUE(f.Create(m_path.c_str(), 1, 1, desc.c_str()) && f.Close() && f.Open(m_path.c_str(), 1));
+    EXPECT_EQ(std::string(f.GetDesc()), desc);
 }
 
-TEST_F(RecFile, ReadingInPartsAndTheLengthRules)
+TEST_F(RecFile, OperationsOutOfOrderOrOfWrongLengthsFailWithInvalidFunctionAndCloseTheFile)
 {
-    WriteSample(m_path);
-    CRecFile f(FALSE);
-    ASSERT_TRUE(f.Open(m_path.c_str(), 31) && f.FindNextRec());
-    CRecFile::tagRECHDR hdr;
+    WriteSample();
     harness::GuardedBuffer buf(8);
-    ASSERT_TRUE(f.ReadRecBegin(&hdr) && f.ReadRecData(buf.Data(), 3) && f.ReadRecData(buf.Data() + 3, 0));
-    EXPECT_EQ(hdr.dwRecID, CRecFile::m_dwRecHdrID);
-    // 3 + 0xFFFFFFFE is 1 in 32 bits: it must not pass for a length within the record.
-    EXPECT_FALSE(f.ReadRecData(buf.Data() + 3, 0xFFFFFFFE));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_FUNCTION);
-
-    // Too little is caught at the record's end, too much before reading.
-    for (DWORD dwLength : { 7, 9 }) {
-        ASSERT_FALSE(f.Close());
-        ASSERT_TRUE(f.Open(m_path.c_str(), 31) && f.FindNextRec());
-        EXPECT_FALSE(f.ReadRec(buf.Data(), dwLength));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_FUNCTION);
-    }
-}
-
-TEST_F(RecFile, OperationsOutOfOrderFailWithInvalidFunctionAndCloseTheFile)
-{
-    WriteSample(m_path);
+    CRecFile::tagRECHDR hdr;
     struct Step {
         const char* name;
         bool bWrite;
         std::function<BOOL(CRecFile&)> call;
     } steps[] = {
         { "WriteRecData without WriteRecBegin", true, [](CRecFile& r) { return r.WriteRecData("x", 1); } },
-        { "GetRecFilePointer in a record", true,
-          [](CRecFile& r) { return r.WriteRecBegin(1, 1) && r.GetRecFilePointer() != 0xFFFFFFFF; } },
-        { "record longer than 4 GiB", true, [](CRecFile& r) {
-              return r.WriteRecBegin(1, 1) && r.WriteRecData("x", 1) && r.WriteRecData("y", 0xFFFFFFFF);
-          } },
+        { "record longer than 4 GiB", true,
+          [](CRecFile& r) { return r.WriteRecBegin(1, 1) && r.WriteRecData("x", 1) && r.WriteRecData("y", 0xFFFFFFFF); } },
         { "FindNextRec while writing", true, [](CRecFile& r) { return r.FindNextRec(); } },
         { "ReadRecEnd before the data", false, [](CRecFile& r) { return r.FindNextRec() && r.ReadRecEnd(); } },
         { "SeekToRecord(0xFFFFFFFF)", false, [](CRecFile& r) { return r.SeekToRecord(0xFFFFFFFF); } },
-        { "Open while open", false, [this](CRecFile& r) { return r.Open(m_path.c_str(), 31); } },
+        // 3 + 0xFFFFFFFE is 1 in 32 bits: it must not pass for a length within the record.
+        { "read past the record", false, [&](CRecFile& r) {
+              return r.FindNextRec() && r.ReadRecBegin(&hdr) && r.ReadRecData(buf.Data(), 3) && r.ReadRecData(buf.Data() + 3, 0xFFFFFFFE);
+          } },
+        // Too little is caught at the record's end, too much before reading.
+        { "ReadRec too short", false, [&](CRecFile& r) { return r.FindNextRec() && r.ReadRec(buf.Data(), 7); } },
+        { "ReadRec too long", false, [&](CRecFile& r) { return r.FindNextRec() && r.ReadRec(buf.Data(), 9); } },
     };
     for (const Step& step : steps) {
         CRecFile f(FALSE);
         ASSERT_TRUE(f.Open(m_path.c_str(), 31, step.bWrite)) << step.name;
-        SetLastError(0xdeadbeef);
         EXPECT_FALSE(step.call(f)) << step.name;
         EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_FUNCTION) << step.name;
         EXPECT_TRUE(Released(m_path)) << step.name;
@@ -206,11 +246,6 @@ TEST_F(RecFile, OperationsOutOfOrderFailWithInvalidFunctionAndCloseTheFile)
         EXPECT_FALSE(f.Close()) << step.name;
         EXPECT_TRUE(f.Open(m_path.c_str(), 31)) << step.name;
     }
-    CRecFile closed(FALSE);
-    DWORD dw = 0;
-    EXPECT_FALSE(closed.GetFileType(dw));
-    EXPECT_EQ(dw, 0xFFFFFFFFu);
-    EXPECT_EQ(closed.GetDesc(), nullptr);
 }
 
 TEST_F(RecFile, AFailedCreateLeavesNoFileAndThrowsWhenAsked)
@@ -222,67 +257,30 @@ TEST_F(RecFile, AFailedCreateLeavesNoFileAndThrowsWhenAsked)
     std::string tooLong(1025, 'd');
     CRecFile quiet(FALSE);
     for (const char* pszDesc : { tooLong.c_str(), (const char*)NULL }) {
-        SetLastError(0xdeadbeef);
         EXPECT_FALSE(quiet.Create("relative.rec", 1, 1, pszDesc));
         EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_FUNCTION);
         EXPECT_FALSE(Exists(szFull));
     }
     CRecFile f;   // throws by default
-    int nCaught = 0;
     try {
         f.Create("relative.rec", 1, 1, tooLong.c_str());
+        ADD_FAILURE() << "no exception";
     } catch (CFileException* e) {
-        ++nCaught;
         EXPECT_EQ(e->m_lOsError, ERROR_INVALID_FUNCTION);
-        EXPECT_EQ(e->m_cause, CFileException::generic);
         EXPECT_STREQ(e->m_strFileName, szFull);
         e->Delete();
     }
     EXPECT_FALSE(Exists(szFull));
     // Then as after a quiet failure: ready after a failed Create, closed after any other.
     ASSERT_TRUE(f.Create("relative.rec", 1, 1, "") && f.WriteRec(1, 1, 4, "data"));
-    try {
-        f.SeekToRecord(43);
-    } catch (CFileException* e) {
-        ++nCaught;
-        e->Delete();
-    }
-    EXPECT_EQ(nCaught, 2);
+    EXPECT_TRUE(Throws([&] { f.SeekToRecord(43); }));
     EXPECT_TRUE(Released(szFull));
     EXPECT_FALSE(f.Close());   // does not throw
     SetCurrentDirectoryA(szOld);
 }
 
-BEX_CHILD(write_sample)
-{
-    char sz[MAX_PATH] = {};
-    GetEnvironmentVariableA("BEX_REC_FILE", sz, MAX_PATH);
-    WriteSample(sz);
-    printf("written\n");
-}
-
-TEST_F(RecFile, AFileWrittenByAnotherProcessReadAndAppendedTo)
-{
-    SetEnvironmentVariableA("BEX_REC_FILE", m_path.c_str());
-    ASSERT_EQ(harness::RunChild("write_sample").output.substr(0, 7), "written");
-    SetEnvironmentVariableA("BEX_REC_FILE", NULL);
-    std::string before = harness::ReadFileBytes(m_path);
-    CRecFile f(FALSE);
-    ASSERT_TRUE(f.Open(m_path.c_str(), 31, TRUE));
-    EXPECT_EQ(f.GetRecFilePointer(), before.size());
-    ASSERT_TRUE(f.WriteRec(8, 1, 5, "added") && f.Close());
-    EXPECT_EQ(harness::ReadFileBytes(m_path), before + Record(8, 1, "added"));
-    ASSERT_TRUE(f.Open(m_path.c_str(), 31));
-    int n = 0;
-    while (f.FindNextRec() && ReadCurrent(f) == (n < 5 ? "record " + std::to_string(n) : "added"))
-        ++n;
-    EXPECT_EQ(n, 6);
-}
-
-// ---------------------------------------------------------------------------------------------
-// A real write failure: this program run again under a file-size limit of 1024 bytes, which
-// the system enforces in the middle of a write.
-
+// A real write failure: this program run again under a file-size limit of 1024 bytes, which the
+// system enforces in the middle of a write.
 BEX_CHILD(write_over_limit)
 {
     char szDir[MAX_PATH] = {};
@@ -296,13 +294,6 @@ BEX_CHILD(write_over_limit)
         DWORD dw = GetLastError();
         printf("quiet: %d %lu %s\n", b, dw, Exists(dir + "quiet.rec") ? "file" : "no file");
     }
-    try {
-        CRecFile f(TRUE);
-        f.Create((dir + "thrown.rec").c_str(), 1, 1, desc.c_str());
-    } catch (CFileException* e) {
-        printf("thrown: %ld %d %s\n", e->m_lOsError, e->m_cause, Exists(dir + "thrown.rec") ? "file" : "no file");
-        e->Delete();
-    }
     CRecFile f(FALSE);
     f.Create((dir + "records.rec").c_str(), 1, 1, "");
     char data[100] = {};
@@ -312,25 +303,106 @@ BEX_CHILD(write_over_limit)
     printf("records: %d written, then %lu\nend\n", n, GetLastError());
 }
 
-TEST(RecFileWriteFailure, AWriteCutShortByTheSystem)
+TEST_F(RecFile, AWriteCutShortByTheSystem)
 {
-    std::string dir = harness::TempDir();
-    // 1024 bytes: the system cuts a write short, then fails the next one.
-    std::string out = harness::RunChildUnderFileLimit("write_over_limit", BEX_WINE_LOADER, dir, 2);
+    std::string out = harness::RunChildUnderFileLimit("write_over_limit", BEX_WINE_LOADER, m_dir, 2);
     ASSERT_NE(out, "") << "runs under Wine";
     EXPECT_NE(out.find("quiet: 0 39 no file\n"), std::string::npos) << out;    // ERROR_HANDLE_DISK_FULL
-    EXPECT_NE(out.find("thrown: 39 13 no file\n"), std::string::npos) << out;  // CFileException::diskFull
     EXPECT_NE(out.find("records: 7 written, then 39\n"), std::string::npos) << out;
+    // The finished records whole, the last with the length 0 its header was begun with; then
+    // the cut one ends the walk with a broken chain.
+    std::vector<std::string> recs;
+    EXPECT_EQ(Walk(harness::ReadFileBytes(m_dir + "records.rec"), &recs), (DWORD)ERROR_SEEK);
+    EXPECT_EQ(recs.size(), 8u);
+}
 
-    // Read here, from the file the other process left: the finished records whole, then the
-    // cut one ends the walk with a broken chain.
-    CRecFile f(FALSE);
-    ASSERT_TRUE(f.Open((dir + "records.rec").c_str(), 1));
-    int n = 0;
-    char data[100];
-    while (f.FindNextRec() && f.ReadRec(data, f.GetRecHdr()->dwDataLength))
-        ++n;
-    EXPECT_EQ(n, 8);   // the last one with the length 0 its header was begun with
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_SEEK);
-    harness::RemoveTree(dir);
+TEST_F(RecDamage, TruncatedAtEveryOffset)
+{
+    std::vector<std::string> recs;
+    for (size_t cut = 0; cut <= m_bytes.size(); ++cut) {
+        DWORD dwEnd = Walk(m_bytes.substr(0, cut), &recs);
+        if (cut < m_headEnd) {
+            EXPECT_EQ(dwEnd, (DWORD)ERROR_BAD_FORMAT) << cut;
+            continue;
+        }
+        // A cut at or inside a record header ends the walk; inside the data it breaks the chain.
+        size_t nWhole = 0;
+        DWORD dwExpected = ERROR_HANDLE_EOF;
+        for (size_t n = 0; n < m_data.size(); ++n) {
+            if (m_offsets[n] + 20 + m_data[n].size() <= cut)
+                ++nWhole;
+            else if (cut >= m_offsets[n] + 20)
+                dwExpected = ERROR_SEEK;
+        }
+        EXPECT_EQ(dwEnd, dwExpected) << cut;
+        EXPECT_EQ(recs, Sample(nWhole)) << cut;
+    }
+}
+
+TEST_F(RecDamage, EveryByteFlipped)
+{
+    std::vector<std::string> recs;
+    for (char mask : { '\x01', '\xFF' }) {
+        for (size_t i = 0; i < m_bytes.size(); ++i) {
+            std::string bad = m_bytes;
+            bad[i] ^= mask;
+            DWORD dwEnd = Walk(bad, &recs);
+            SCOPED_TRACE("offset " + std::to_string(i) + " mask " + std::to_string((BYTE)mask));
+            // Under no check: the header record's marker, type and version, and each record's
+            // type and version, the writer's own words. Damage there changes no data.
+            bool bUnchecked = i >= 43 && i < 55;
+            size_t r = 0;
+            while (r + 1 < m_data.size() && i >= m_offsets[r + 1])
+                ++r;
+            if (i >= m_headEnd)
+                bUnchecked = i - m_offsets[r] >= 4 && i - m_offsets[r] < 12;
+            if (dwEnd == ERROR_HANDLE_EOF) {
+                EXPECT_TRUE(bUnchecked);
+                EXPECT_EQ(recs, Sample(m_data.size()));
+            } else {
+                EXPECT_TRUE(dwEnd == ERROR_BAD_FORMAT || dwEnd == ERROR_CRC || dwEnd == ERROR_SEEK) << dwEnd;
+                EXPECT_EQ(recs, Sample(i < m_headEnd ? 0 : r));
+            }
+        }
+    }
+}
+
+TEST_F(RecDamage, VerifyPassesASoundFileSilentlyAndShowsWhatIsWrong)
+{
+    // A record of several reading pieces, and one of none
+    std::string big(200001, '\0');
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = (char)(i * 31 + i / 251);
+    CRecFile w(FALSE);
+    ASSERT_TRUE(w.Create(m_path.c_str(), 8, 1, "big") && w.WriteRec(1, 1, (DWORD)big.size(), big.data()) &&
+                w.WriteRec(2, 1, 0, NULL) && w.Close());
+    harness::MsgBoxCatcher quiet;
+    EXPECT_TRUE(w.Verify(m_path.c_str(), 8));
+    EXPECT_EQ(quiet.Count(), 0u);
+
+    std::string flipped = m_bytes, looping = m_bytes, emptyBadSum = m_bytes;
+    flipped[m_offsets[2] + 40] ^= 0x10;
+    PatchDword(looping, m_offsets[1] + 12, 0xFFFFFFEC);
+    PatchDword(emptyBadSum, m_offsets[1] + 16, 1);   // a record of no data has a checksum too: 0
+    const struct { const char* name; std::string bytes; DWORD dwType, dwCode; } cases[] = {
+        { "data byte", flipped, 12, ERROR_CRC },
+        { "length -20", looping, 12, ERROR_SEEK },
+        { "empty record's checksum", emptyBadSum, 12, ERROR_CRC },
+        // A header cut off by the end of the file is a broken chain, not the end.
+        { "header cut", m_bytes.substr(0, m_offsets[2] + 7), 12, ERROR_SEEK },
+        { "file type", m_bytes, 13, ERROR_BAD_FORMAT },
+    };
+    for (const auto& c : cases) {
+        harness::WriteFileBytes(m_path, c.bytes);
+        char szText[520] = {};
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, c.dwCode, 0, szText, sizeof(szText), NULL);
+        harness::MsgBoxCatcher catcher;
+        CRecFile f;   // throwing: Verify catches its own exceptions
+        EXPECT_FALSE(f.Verify(m_path.c_str(), c.dwType)) << c.name;
+        ASSERT_EQ(catcher.Count(), 1u) << c.name;
+        EXPECT_EQ(catcher.Last().caption, "Verify Failed") << c.name;
+        EXPECT_EQ(catcher.Last().text, szText) << c.name;
+        EXPECT_EQ(catcher.Last().icon, (UINT)MB_ICONHAND) << c.name;
+        EXPECT_TRUE(Throws([&] { f.ReadRecEnd(); })) << c.name;   // the flag restored
+    }
 }

@@ -1,6 +1,7 @@
 #include "partner.h"
 
 #include <stdio.h>
+#include <algorithm>
 
 namespace {
 struct FindWindowOf {
@@ -48,9 +49,9 @@ Partner::~Partner()
 }
 
 Watchdog::Watchdog(DWORD dwTimeoutMs, HANDLE hPartner)
-    : m_dwTimeoutMs(dwTimeoutMs), m_hPartner(hPartner), m_hDone(CreateEventA(NULL, TRUE, FALSE, NULL))
+    : m_dwTimeoutMs(dwTimeoutMs), m_hPartner(hPartner), m_hDone(CreateEventA(NULL, TRUE, FALSE, NULL)),
+      m_hThread(CreateThread(NULL, 0, Run, this, 0, NULL))
 {
-    m_hThread = CreateThread(NULL, 0, Run, this, 0, NULL);
 }
 
 Watchdog::~Watchdog()
@@ -88,25 +89,15 @@ OwnWindow::OwnWindow()
     m_messages.clear();
 }
 
-OwnWindow::~OwnWindow()
-{
-    DestroyWindow(m_hWnd);
-}
+OwnWindow::~OwnWindow() { DestroyWindow(m_hWnd); }
 
-bool OwnWindow::Saw(UINT uMsg) const
-{
-    for (UINT u : m_messages)
-        if (u == uMsg)
-            return true;
-    return false;
-}
+bool OwnWindow::Saw(UINT uMsg) const { return std::find(m_messages.begin(), m_messages.end(), uMsg) != m_messages.end(); }
 
 LRESULT CALLBACK OwnWindow::WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == WM_NCCREATE)
         SetWindowLongPtrA(hWnd, GWLP_USERDATA, (LONG_PTR)((CREATESTRUCTA*)lParam)->lpCreateParams);
-    OwnWindow* p = (OwnWindow*)GetWindowLongPtrA(hWnd, GWLP_USERDATA);
-    if (p)
+    if (OwnWindow* p = (OwnWindow*)GetWindowLongPtrA(hWnd, GWLP_USERDATA))
         p->m_messages.push_back(uMsg);
     if (uMsg == WM_PAINT) {
         PAINTSTRUCT ps;

@@ -47,7 +47,6 @@ public:
     ~OwnWindow();
     HWND Hwnd() const { return m_hWnd; }
     bool Saw(UINT uMsg) const;
-    void Clear() { m_messages.clear(); }
 
 private:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);

@@ -3,24 +3,18 @@
 #include "BexLib32.h"
 #include <gtest/gtest.h>
 
-TEST(PostMessageAndWaitAck, ReturnsTheResultTheReceiverAcknowledges)
+TEST(PostMessageAndWaitAck, ReturnsTheAcknowledgedResultOrMinusOneWhenTheReceiverDies)
 {
-    Partner partner;
-    ASSERT_NE(partner.Hwnd(), nullptr);
-    OwnWindow own;
-    ATOM nAtom = GlobalAddMolecule(std::string(42, 'k').c_str());
-    Watchdog watchdog(20000, partner.Process());
-    EXPECT_EQ(PostMessageAndWaitAck(partner.Hwnd(), WEXM_MOLECULE_LENGTH, (WPARAM)own.Hwnd(), nAtom), 42);
-    GlobalDeleteMolecule(nAtom);
-}
-
-TEST(PostMessageAndWaitAck, ReturnsMinusOneWhenTheReceiverDiesWithoutAnswering)
-{
-    Partner partner(WEX_RESPOND_DIE);
-    ASSERT_NE(partner.Hwnd(), nullptr);
-    OwnWindow own;
-    Watchdog watchdog(20000, partner.Process());
-    EXPECT_EQ(PostMessageAndWaitAck(partner.Hwnd(), WEXM_INSTANCE, (WPARAM)own.Hwnd(), 0), -1);
+    for (bool bDie : { false, true }) {
+        Partner partner(bDie ? WEX_RESPOND_DIE : WEX_RESPOND_NORMAL);
+        ASSERT_NE(partner.Hwnd(), nullptr);
+        OwnWindow own;
+        ATOM nAtom = GlobalAddMolecule(std::string(42, 'k').c_str());
+        Watchdog watchdog(20000, partner.Process());
+        EXPECT_EQ(PostMessageAndWaitAck(partner.Hwnd(), WEXM_MOLECULE_LENGTH, (WPARAM)own.Hwnd(), nAtom),
+                  bDie ? -1 : 42);
+        GlobalDeleteMolecule(nAtom);
+    }
 }
 
 TEST(PostMessageAndWaitAck, AQuitEndsTheWaitAndIsPostedAgainForTheCallersLoop)
