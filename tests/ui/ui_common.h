@@ -9,18 +9,17 @@
 
 namespace ui {
 
-// An application object whose profile is a registry key of its own, removed before and after.
-struct UiApp : CWinApp {
-    UiApp() : CWinApp("Ui App") { Clean(); SetRegistryKey("KELM-Ostrand UiTest"); }
-    ~UiApp() override { Clean(); }
-    static void Clean() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KELM-Ostrand UiTest"); }
-};
+inline RECT WindowRect(HWND hWnd)
+{
+    RECT rc;
+    GetWindowRect(hWnd, &rc);
+    return rc;
+}
 
 // A control's window rectangle in its parent's client coordinates.
 inline RECT ChildRect(HWND hChild)
 {
-    RECT rc;
-    GetWindowRect(hChild, &rc);
+    RECT rc = WindowRect(hChild);
     MapWindowPoints(NULL, GetParent(hChild), (POINT*)&rc, 2);
     return rc;
 }
@@ -34,20 +33,11 @@ inline std::string Text(RECT rc, int dx = 0, int dy = 0, int dcx = 0, int dcy = 
     return sz;
 }
 
-inline std::string ChildText(HWND hChild) { return Text(ChildRect(hChild)); }
-
-inline RECT WindowRect(HWND hWnd)
-{
-    RECT rc;
-    GetWindowRect(hWnd, &rc);
-    return rc;
-}
-
-inline SIZE ClientSize(HWND hWnd)
+inline int ClientWidth(HWND hWnd)
 {
     RECT rc;
     GetClientRect(hWnd, &rc);
-    return SIZE{ rc.right, rc.bottom };
+    return rc.right;
 }
 
 // Grows or shrinks a window by (dx, dy) pixels, corner fixed, and lets it settle.
@@ -59,15 +49,9 @@ inline void ResizeBy(HWND hWnd, int dx, int dy)
 }
 
 // A modeless dialog of this program's templates, destroyed with the object.
-class Dialog : public CDialog
-{
-public:
+struct Dialog : CDialog {
     explicit Dialog(UINT nID) { Create(nID, NULL); }
-    ~Dialog() override
-    {
-        if (m_hWnd)
-            DestroyWindow();
-    }
+    ~Dialog() override { DestroyWindow(); }
 };
 
 }  // namespace ui
