@@ -3,7 +3,6 @@
 
 #define IDD_CONTROLS      100
 #define IDD_STRETCH       101
-#define IDD_STRETCH_MIN   102
 
 #define IDC_PLAIN         1010
 #define IDC_TABBED        1011
