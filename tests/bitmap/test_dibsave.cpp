@@ -1,5 +1,5 @@
-// CDIBitmap: screen bitmaps written as bitmap files, read back by the platform's own loader here
-// and by ImageMagick after the run (check-saved.sh reads what is left in the made folder).
+// CDIBitmap: screen bitmaps written as bitmap files, read by ImageMagick after the run
+// (check-saved.sh reads what is left in the made folder).
 #include "bitmaptest.h"
 #include <gtest/gtest.h>
 
@@ -7,28 +7,27 @@ namespace {
 
 const int W = 13, H = 7;   // an odd width: every row carries padding
 
-// Colours every 4- and 8-bit colour table the platform makes holds exactly.
-const COLORREF s_vga[8] = { RGB(0, 0, 0), RGB(128, 0, 0), RGB(0, 128, 128), RGB(192, 192, 192), RGB(128, 128, 128),
-                            RGB(255, 0, 0), RGB(0, 0, 255), RGB(255, 255, 255) };
+// Colours (0x00RRGGBB) every 4- and 8-bit colour table the platform makes holds exactly.
+const DWORD s_vga[8] = { 0, 0x800000, 0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x0000FF, 0xFFFFFF };
 enum Picture { blackWhite, vga, trueColour };
 
-COLORREF PixelOf(Picture picture, int x, int y)
+// The picture's pixels as 0x00RRGGBB, rows top-down.
+std::vector<DWORD> Pixels(Picture picture)
 {
-    switch (picture) {
-    case blackWhite: return (x + y * 2) % 3 ? RGB(255, 255, 255) : RGB(0, 0, 0);
-    case vga: return s_vga[(x * 3 + y * 5 + x * y) % 8];
-    default: return RGB(x * 19, 250 - y * 37, (x * y * 11) % 256);
-    }
+    std::vector<DWORD> pixels;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            pixels.push_back(picture == blackWhite ? ((x + y * 2) % 3 ? 0xFFFFFF : 0)
+                             : picture == vga      ? s_vga[(x * 3 + y * 5 + x * y) % 8]
+                                                   : (x * 19) << 16 | (250 - y * 37) << 8 | (x * y * 11) % 256);
+    return pixels;
 }
 
 std::string RgbOf(Picture picture)
 {
     std::string s;
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            COLORREF cr = PixelOf(picture, x, y);
-            s += { (char)GetRValue(cr), (char)GetGValue(cr), (char)GetBValue(cr) };
-        }
+    for (DWORD px : Pixels(picture))
+        s += { (char)(px >> 16), (char)(px >> 8), (char)px };
     return s;
 }
 
@@ -37,14 +36,8 @@ HBITMAP MakeBitmap(Picture picture)
 {
     HDC hScreen = GetDC(NULL);
     HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, W, H);
-    std::vector<DWORD> pixels;
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            COLORREF cr = PixelOf(picture, x, y);
-            pixels.push_back(GetRValue(cr) << 16 | GetGValue(cr) << 8 | GetBValue(cr));
-        }
     BITMAPINFOHEADER bih = { sizeof(bih), W, -H, 1, 32, BI_RGB };
-    SetDIBits(hScreen, hBitmap, 0, H, pixels.data(), (BITMAPINFO*)&bih, DIB_RGB_COLORS);
+    SetDIBits(hScreen, hBitmap, 0, H, Pixels(picture).data(), (BITMAPINFO*)&bih, DIB_RGB_COLORS);
     ReleaseDC(NULL, hScreen);
     return hBitmap;
 }
@@ -112,23 +105,20 @@ TEST_F(DIBitmapSave, RefusalsWriteNoFile)
 }
 
 // Run-length files come from the platform's own encoder. Where it has none (Wine's GetDIBits
-// delivers no run-length data), no DIB can be made: 20 and no file; where it has one (Windows),
-// ImageMagick reads the file later.
+// tells a size, the uncompressed one, but then delivers no bits), no DIB can be made: 20 and no
+// file; where it has one (Windows), ImageMagick reads the file later.
 TEST_F(DIBitmapSave, RunLengthAsThePlatformEncodes)
 {
     for (auto c : { CDIBitmap::rle8, CDIBitmap::rle4 }) {
         HBITMAP hBitmap = MakeBitmap(vga);
         struct { BITMAPINFOHEADER bih; RGBQUAD colors[256]; } probe = { { sizeof(BITMAPINFOHEADER), W, H, 1, WORD(c == CDIBitmap::rle8 ? 8 : 4), (DWORD)c } };
         HDC hDC = GetDC(NULL);
-        // Wine tells a size (the uncompressed one) but then delivers no bits.
-        bool bEncodes = GetDIBits(hDC, hBitmap, 0, H, NULL, (BITMAPINFO*)&probe, DIB_RGB_COLORS) && probe.bih.biSizeImage != 0;
-        std::string bits(bEncodes ? probe.bih.biSizeImage : 0, '\0');
-        bEncodes = bEncodes && GetDIBits(hDC, hBitmap, 0, H, &bits[0], (BITMAPINFO*)&probe, DIB_RGB_COLORS);
+        std::string bits(GetDIBits(hDC, hBitmap, 0, H, NULL, (BITMAPINFO*)&probe, DIB_RGB_COLORS) ? probe.bih.biSizeImage : 0, '\0');
+        bool bEncodes = !bits.empty() && GetDIBits(hDC, hBitmap, 0, H, &bits[0], (BITMAPINFO*)&probe, DIB_RGB_COLORS);
         ReleaseDC(NULL, hDC);
         std::string path = MadeDir() + (c == CDIBitmap::rle8 ? "rle8.bmp" : "rle4.bmp");
         DeleteFileA(path.c_str());
-        int nResult = Dib(hBitmap).Save(path.c_str(), 0, c, NULL);
-        EXPECT_EQ(nResult, bEncodes ? 0 : 20) << c;
+        EXPECT_EQ(Dib(hBitmap).Save(path.c_str(), 0, c, NULL), bEncodes ? 0 : 20) << c;
         EXPECT_EQ(Exists(path), bEncodes) << c;
         if (bEncodes)
             harness::WriteFileBytes(path.substr(0, path.size() - 3) + "rgb", RgbOf(vga));
