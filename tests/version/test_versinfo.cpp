@@ -226,9 +226,8 @@ TEST(VersionReport, MissingFileListWarnsAndAnEmptyLocalDirectoryReadsNoOtherFile
     char szWinDir[MAX_PATH], szCurDir[MAX_PATH];
     GetWindowsDirectoryA(szWinDir, MAX_PATH);
     std::string strayAddOns = std::string(szWinDir) + "\\WexAddOns.ini", strayOptions = std::string(szWinDir).substr(0, 2) + "\\WexOptions.ini";
-    WriteIni(strayAddOns, "Stray", "EditorPath", std::string(szWinDir) + "\\notepad.exe");
-    WriteIni(strayOptions, szPM, "AdditionalLibs", "1");
-    WriteIni(strayOptions, szPM, "AddLib1", inst.libs);
+    WriteFileBytes(strayAddOns, "[Stray]\r\nEditorPath=" + std::string(szWinDir) + "\\notepad.exe\r\n");
+    WriteFileBytes(strayOptions, "[" + std::string(szPM) + "]\r\nAdditionalLibs=1\r\nAddLib1=" + inst.libs + "\r\n");
     GetCurrentDirectoryA(MAX_PATH, szCurDir);
     SetCurrentDirectoryA(szWinDir);
     harness::MsgBoxCatcher boxes;
@@ -267,19 +266,6 @@ TEST(VersionReport, OverrideSectionOnlyWhenACpuUsesItsOwnDirectories)
     EXPECT_EQ(libraries(), DefaultSection(inst) + ending);
 }
 
-// The window, driven from a thread timer that fires inside its modal loop.
-std::function<void(HWND)> g_scenario;
-
-void CALLBACK Watch(HWND, UINT, UINT_PTR idTimer, DWORD)
-{
-    HWND hDlg = FindWindowA("#32770", "Version Information");
-    if (hDlg == NULL || GetWindowThreadProcessId(hDlg, NULL) != GetCurrentThreadId())
-        return;
-    KillTimer(NULL, idTimer);
-    g_scenario(hDlg);
-    PostMessageA(hDlg, WM_COMMAND, IDOK, 0);
-}
-
 std::string Rect(HWND hWnd)
 {
     RECT rc;
@@ -292,11 +278,11 @@ std::string Rect(HWND hWnd)
 std::string OpenWindow(std::function<void(HWND)> scenario)
 {
     std::string shown;
-    g_scenario = [&](HWND hDlg) {
+    harness::DialogDriver driver({ [&](HWND hDlg) {
         scenario(hDlg);
         shown = Rect(hDlg);
-    };
-    SetTimer(NULL, 0, 50, Watch);
+        PostMessageA(hDlg, WM_COMMAND, IDOK, 0);   // after what the scenario posted
+    } });
     DisplayTurVersionInformation();
     return shown;
 }
@@ -352,6 +338,7 @@ TEST(VersionInfoWindow, ShowsTheWholeReportResizesAndRemembersWhere)
         EXPECT_EQ(rc.right - rc.left, cxTemplate);
         SetWindowPos(hDlg, NULL, 30, 20, cxTemplate + 100, 500, SWP_NOZORDER);
         SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(ID_HELP, BN_CLICKED), (LPARAM)GetDlgItem(hDlg, ID_HELP));
+        EXPECT_TRUE(viewer.Received().empty());   // posted: it comes from the dialog's own loop
     });
     EXPECT_EQ(pos.Get(), closed);
     EXPECT_EQ(harness::HelpRequests(viewer.Received()), std::vector<std::string>{ inst.apps + "Wex.hlp|Version Information dialog box" });

@@ -1,5 +1,5 @@
-// CVersionInfo on the library itself, on fixture DLLs whose resources have known shapes, and on
-// a program file of the Wine prefix. Languages are compared with what the system names.
+// CVersionInfo on the library itself and on fixture DLLs whose resources have known shapes.
+// Languages are compared with what the system names.
 #include "harness.h"
 #include "BexLib32.h"
 #include <gtest/gtest.h>
@@ -25,7 +25,7 @@ std::string LanguageOf(LPCSTR pszPath)
 
 }  // namespace
 
-TEST(CVersionInfo, ReadsAFileByPathByBareNameOrAsTheCurrentInstance)
+TEST(CVersionInfo, ReadsAFileByPathOrAsTheCurrentInstance)
 {
     CVersionInfo info;
     ASSERT_TRUE(info.Init(Fixture("verfix_comma")));
@@ -34,13 +34,6 @@ TEST(CVersionInfo, ReadsAFileByPathByBareNameOrAsTheCurrentInstance)
     EXPECT_EQ(std::string(info.Language()), LanguageOf(Fixture("verfix_comma")));
     ASSERT_NE(info.GetFixedFileInfo(), nullptr);
     EXPECT_EQ(info.GetFixedFileInfo()->dwFileVersionLS, (DWORD)MAKELONG(17, 0));
-
-    // A Windows file found by its bare name.
-    char szPath[MAX_PATH];
-    GetSystemDirectoryA(szPath, MAX_PATH);
-    ASSERT_TRUE(info.Init("kernel32.dll"));
-    EXPECT_FALSE(LanguageOf((std::string(szPath) + "\\kernel32.dll").c_str()).empty());
-    EXPECT_EQ(std::string(info.Language()), LanguageOf((std::string(szPath) + "\\kernel32.dll").c_str()));
 
     // An empty name: the current instance's file; this program has no resource, the library has.
     AFX_MODULE_STATE* pState = AfxGetModuleState();
