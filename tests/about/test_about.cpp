@@ -19,22 +19,6 @@ std::string Text(HWND hWnd)
 }
 std::string ItemText(HWND hDlg, int nID) { return Text(GetDlgItem(hDlg, nID)); }
 
-// A 24-bit bitmap file: columns left of nSplit in crLeft, the rest in crRight.
-std::string BitmapFile(int cx, int cy, int nSplit, COLORREF crLeft, COLORREF crRight)
-{
-    int cbRow = (cx * 3 + 3) & ~3;
-    std::string bits(cbRow * cy, '\0');
-    for (int y = 0; y < cy; y++)
-        for (int x = 0; x < cx; x++) {
-            COLORREF cr = x < nSplit ? crLeft : crRight;
-            char* p = &bits[y * cbRow + x * 3];
-            p[0] = (char)GetBValue(cr), p[1] = (char)GetGValue(cr), p[2] = (char)GetRValue(cr);
-        }
-    BITMAPFILEHEADER bf = { 0x4D42, (DWORD)(14 + 40 + bits.size()), 0, 0, 54 };
-    BITMAPINFOHEADER bi = { 40, cx, cy, 1, 24, BI_RGB };
-    return std::string((const char*)&bf, 14) + std::string((const char*)&bi, 40) + bits;
-}
-
 // A pixel of the logo frame as the screen shows it, in the frame's client coordinates.
 COLORREF FramePixel(HWND hDlg, int x, int y)
 {
@@ -61,15 +45,21 @@ void CountMoreInfo() { ++s_nMoreInfo; }
 class AboutTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_apps.Set(m_dir);
-        s_nMoreInfo = 0;
-    }
+    void SetUp() override { m_apps.Set(m_dir), s_nMoreInfo = 0; }
     void TearDown() override { harness::RemoveTree(m_dir); }
+    // A 24-bit logo file: columns left of nSplit in crLeft, the rest in crRight.
     void PutLogo(int cx, int cy, int nSplit, COLORREF crLeft, COLORREF crRight)
     {
-        harness::WriteFileBytes(m_dir + "RESLOGO.BMP", BitmapFile(cx, cy, nSplit, crLeft, crRight));
+        int cbRow = (cx * 3 + 3) & ~3;
+        std::string bits(cbRow * cy, '\0');
+        for (int y = 0; y < cy; y++)
+            for (int x = 0; x < cx; x++) {
+                COLORREF cr = x < nSplit ? crLeft : crRight;
+                bits.replace(y * cbRow + x * 3, 3, std::string{ (char)GetBValue(cr), (char)GetGValue(cr), (char)GetRValue(cr) });
+            }
+        BITMAPFILEHEADER bf = { 0x4D42, (DWORD)(14 + 40 + bits.size()), 0, 0, 54 };
+        BITMAPINFOHEADER bi = { 40, cx, cy, 1, 24, BI_RGB };
+        harness::WriteFileBytes(m_dir + "RESLOGO.BMP", std::string((const char*)&bf, 14) + std::string((const char*)&bi, 40) + bits);
     }
     BexAboutInfo Info(BEXMOREINFOPROC pfnMoreInfo = NULL)
     {
