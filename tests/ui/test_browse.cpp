@@ -44,14 +44,6 @@ std::string Joined(const Names& names)
     return s;
 }
 
-HTREEITEM Child(HWND hTree, HTREEITEM hItem, const std::string& name)
-{
-    for (HTREEITEM h = Next(hTree, hItem, TVGN_CHILD); h; h = Next(hTree, h, TVGN_NEXT))
-        if (TreeText(hTree, h) == name)
-            return h;
-    return NULL;
-}
-
 std::string EditText(HWND hDlg)
 {
     char sz[1024] = {};
@@ -124,7 +116,7 @@ TEST_F(BrowseTest, OpensAtTheInitialFolderSortedAndReadsABranchWhenExpanded)
         seen.push_back(EditText(hDlg));
         HWND hTree = Tree(hDlg);
         HTREEITEM hCaret = Next(hTree, NULL, TVGN_CARET), hProjects = Next(hTree, hCaret, TVGN_PARENT);
-        HTREEITEM hAlpha = Child(hTree, hProjects, "alpha");
+        HTREEITEM hAlpha = Next(hTree, hProjects, TVGN_CHILD);   // sorted first
         seen.push_back(TreeText(hTree, hCaret) + ": " + Joined(Children(hTree, hProjects)) + "; " + Joined(Children(hTree, hCaret)));
         seen.push_back(Joined(Children(hTree, hAlpha)));
         SendMessageA(hTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)hAlpha);
