@@ -11,38 +11,37 @@ namespace {
 
 using harness::Click;
 using harness::DialogDriver;
+typedef std::vector<std::string> Names;
 
 HWND Tree(HWND hDlg) { return GetDlgItem(hDlg, 1000); }
 
 std::string TreeText(HWND hTree, HTREEITEM hItem)
 {
     char sz[MAX_PATH] = {};
-    TVITEMA item = {TVIF_TEXT, hItem};
+    TVITEMA item = { TVIF_TEXT, hItem };
     item.pszText = sz;
     item.cchTextMax = MAX_PATH;
     SendMessageA(hTree, TVM_GETITEMA, 0, (LPARAM)&item);
     return sz;
 }
 
-HTREEITEM Next(HWND hTree, HTREEITEM hItem, UINT nCode)
-{
-    return (HTREEITEM)SendMessageA(hTree, TVM_GETNEXTITEM, nCode, (LPARAM)hItem);
-}
+HTREEITEM Next(HWND hTree, HTREEITEM hItem, UINT nCode) { return (HTREEITEM)SendMessageA(hTree, TVM_GETNEXTITEM, nCode, (LPARAM)hItem); }
 
-std::vector<std::string> Children(HWND hTree, HTREEITEM hItem)
+Names Children(HWND hTree, HTREEITEM hItem)
 {
-    std::vector<std::string> names;
+    Names names;
     for (HTREEITEM h = Next(hTree, hItem, TVGN_CHILD); h; h = Next(hTree, h, TVGN_NEXT))
         names.push_back(TreeText(hTree, h));
     return names;
 }
 
-HTREEITEM Child(HWND hTree, HTREEITEM hItem, const std::string& name)
+// Names as "a,b,c"; the placeholder of an unread branch shows as "<>".
+std::string Joined(const Names& names)
 {
-    for (HTREEITEM h = Next(hTree, hItem, TVGN_CHILD); h; h = Next(hTree, h, TVGN_NEXT))
-        if (TreeText(hTree, h) == name)
-            return h;
-    return NULL;
+    std::string s;
+    for (const std::string& name : names)
+        s += (s.empty() ? "" : ",") + (name.empty() ? "<>" : name);
+    return s;
 }
 
 std::string EditText(HWND hDlg)
@@ -52,12 +51,22 @@ std::string EditText(HWND hDlg)
     return sz;
 }
 
-RECT ChildRect(HWND hDlg, int nID)
+// A control's rectangle in the dialog, moved by (dx, dy) and grown by (dcx, dcy), as text.
+std::string Moved(HWND hDlg, int nID, int dx, int dy, int dcx, int dcy)
 {
     RECT rc;
     GetWindowRect(GetDlgItem(hDlg, nID), &rc);
     MapWindowPoints(NULL, hDlg, (LPPOINT)&rc, 2);
-    return rc;
+    char sz[64];
+    sprintf(sz, "%ld,%ld,%ld,%ld", rc.left + dx, rc.top + dy, rc.right + dx + dcx, rc.bottom + dy + dcy);
+    return sz;
+}
+
+SIZE WindowSize(HWND hWnd)
+{
+    RECT rc;
+    GetWindowRect(hWnd, &rc);
+    return { rc.right - rc.left, rc.bottom - rc.top };
 }
 
 // The application whose profile keeps the dialog's size.
@@ -73,14 +82,12 @@ protected:
     void SetUp() override
     {
         harness::RemoveTree("C:\\bt");
-        for (const char* psz : {"C:\\bt", "C:\\bt\\Projects", "C:\\bt\\Projects\\Zeta", "C:\\bt\\Projects\\alpha",
-                                "C:\\bt\\Projects\\alpha\\x", "C:\\bt\\Projects\\Demo", "C:\\bt\\Projects\\beta"})
-            CreateDirectoryA(psz, NULL);
+        for (const char* psz : { "", "\\Projects", "\\Projects\\Zeta", "\\Projects\\alpha", "\\Projects\\alpha\\x",
+                                 "\\Projects\\Demo", "\\Projects\\beta" })
+            CreateDirectoryA((std::string("C:\\bt") + psz).c_str(), NULL);
         harness::WriteFileBytes("C:\\bt\\file.txt", "x");
         m_dirApps = harness::TempDir();
-        if (!m_dirApps.empty() && m_dirApps.back() == '\\')
-            m_dirApps.pop_back();
-        m_apps.Set(m_dirApps + "\\");
+        m_apps.Set(m_dirApps);
         strcpy(m_szResult, "untouched");
     }
     void TearDown() override
@@ -90,138 +97,83 @@ protected:
     }
 
     BrowseApp m_app;
-    suite::GlobalEntry m_apps{"AppsDir"};
+    suite::GlobalEntry m_apps{ "AppsDir" };
     std::string m_dirApps;
     char m_szResult[MAX_PATH];
 };
 
-TEST_F(BrowseTest, OpensAtTheInitialFolderWithItsBranchReadAndSorted)
+// Opened at the initial folder, its siblings sorted without regard to case; a branch is read
+// when it is opened (a placeholder until then) and forgotten when it is closed.
+TEST_F(BrowseTest, OpensAtTheInitialFolderSortedAndReadsABranchWhenExpanded)
 {
-    std::string caption, label, edit, caret;
-    std::vector<std::string> projects, demo;
-    DialogDriver driver({[&](HWND hDlg) {
+    Names seen;
+    DialogDriver driver({ [&](HWND hDlg) {
         char sz[256];
         GetWindowTextA(hDlg, sz, sizeof(sz));
-        caption = sz;
+        seen.push_back(sz);
         GetDlgItemTextA(hDlg, 1003, sz, sizeof(sz));
-        label = sz;
-        edit = EditText(hDlg);
+        seen.push_back(sz);
+        seen.push_back(EditText(hDlg));
         HWND hTree = Tree(hDlg);
-        HTREEITEM hCaret = Next(hTree, NULL, TVGN_CARET);
-        caret = TreeText(hTree, hCaret);
-        projects = Children(hTree, Next(hTree, hCaret, TVGN_PARENT));
-        demo = Children(hTree, hCaret);
-        Click(hDlg, IDOK);
-    }});
-    EXPECT_TRUE(BrowseForFolderDialog("Pick a Folder", "Folder:", "c:\\bt\\projects\\demo\\", m_szResult, 0));
-    EXPECT_EQ(caption, "Pick a Folder");
-    EXPECT_EQ(label, "Folder:");
-    EXPECT_EQ(caret, "Demo");
-    EXPECT_EQ(edit, "C:\\bt\\Projects\\Demo");
-    EXPECT_EQ(projects, (std::vector<std::string>{"alpha", "beta", "Demo", "Zeta"}));
-    EXPECT_TRUE(demo.empty());
-    EXPECT_STREQ(m_szResult, "C:\\bt\\Projects\\Demo");
+        HTREEITEM hCaret = Next(hTree, NULL, TVGN_CARET), hProjects = Next(hTree, hCaret, TVGN_PARENT);
+        HTREEITEM hAlpha = Next(hTree, hProjects, TVGN_CHILD);   // sorted first
+        seen.push_back(TreeText(hTree, hCaret) + ": " + Joined(Children(hTree, hProjects)) + "; " + Joined(Children(hTree, hCaret)));
+        seen.push_back(Joined(Children(hTree, hAlpha)));
+        SendMessageA(hTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)hAlpha);
+        seen.push_back(Joined(Children(hTree, hAlpha)));
+        // As the user's click on the button does: the control asks before it collapses.
+        NMTREEVIEWA nm = {};
+        nm.hdr = { hTree, 1000, (UINT)TVN_ITEMEXPANDINGA };
+        nm.action = TVE_COLLAPSE;
+        nm.itemNew.hItem = hAlpha;
+        SendMessageA(hDlg, WM_NOTIFY, 1000, (LPARAM)&nm);
+        seen.push_back(Joined(Children(hTree, hAlpha)));
+        Click(hDlg, IDCANCEL);
+    } });
+    EXPECT_FALSE(BrowseForFolderDialog("Pick a Folder", "Folder:", "c:\\bt\\projects\\demo\\", m_szResult, 0));
+    EXPECT_EQ(seen, (Names{ "Pick a Folder", "Folder:", "C:\\bt\\Projects\\Demo", "Demo: alpha,beta,Demo,Zeta; ", "<>", "x", "<>" }));
 }
 
 TEST_F(BrowseTest, AMissingFolderOrDriveFallsBackToWhatExists)
 {
-    struct Case { const char* pszInitial; std::string caret; } cases[] = {
-        {"C:\\bt\\Projects\\Missing\\Deeper", "Projects"},   // the deepest part found
-        {"Q:\\nothing", ""},                                  // no drive Q: drive C
+    const struct { const char* pszInitial; std::string caret; } cases[] = {
+        { "C:\\bt\\Projects\\Missing\\Deeper", "Projects" },   // the deepest part found
+        { "Q:\\nothing", "C:\\" },                              // no drive Q: drive C
     };
-    for (Case& c : cases) {
-        std::string caret, edit;
-        DWORD_PTR dwCaretData = 0;
-        DialogDriver driver({[&](HWND hDlg) {
-            HWND hTree = Tree(hDlg);
-            HTREEITEM hCaret = Next(hTree, NULL, TVGN_CARET);
-            if (Next(hTree, hCaret, TVGN_PARENT) != NULL)
-                caret = TreeText(hTree, hCaret);
-            TVITEMA item = {TVIF_PARAM, hCaret};
-            SendMessageA(hTree, TVM_GETITEMA, 0, (LPARAM)&item);
-            dwCaretData = item.lParam;
-            edit = EditText(hDlg);
+    for (auto& c : cases) {
+        std::string caret;
+        DialogDriver driver({ [&](HWND hDlg) {
+            HTREEITEM hCaret = Next(Tree(hDlg), NULL, TVGN_CARET);
+            caret = Next(Tree(hDlg), hCaret, TVGN_PARENT) ? TreeText(Tree(hDlg), hCaret) : EditText(hDlg);
             Click(hDlg, IDCANCEL);
-        }});
+        } });
         EXPECT_FALSE(BrowseForFolderDialog(NULL, NULL, c.pszInitial, m_szResult, 0)) << c.pszInitial;
         EXPECT_EQ(caret, c.caret) << c.pszInitial;
-        if (c.caret.empty()) {
-            EXPECT_EQ(dwCaretData, (DWORD_PTR)'C');
-            EXPECT_EQ(edit, "C:\\");
-        }
     }
     EXPECT_STREQ(m_szResult, "untouched");
-}
-
-TEST_F(BrowseTest, ExpandingReadsABranchAndCollapsingForgetsIt)
-{
-    std::vector<std::string> before, expanded, collapsed, xChildren;
-    std::string edit, editAfterEmptyClick;
-    DialogDriver driver({[&](HWND hDlg) {
-        HWND hTree = Tree(hDlg);
-        // The initial folder is selected, not opened.
-        HTREEITEM hProjects = Next(hTree, NULL, TVGN_CARET);
-        SendMessageA(hTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)hProjects);
-        HTREEITEM hAlpha = Child(hTree, hProjects, "alpha");
-        before = Children(hTree, hAlpha);
-        SendMessageA(hTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)hAlpha);
-        expanded = Children(hTree, hAlpha);
-        xChildren = Children(hTree, Child(hTree, hAlpha, "x"));
-        // A right-click selects the item under the mouse; one beside all items does nothing.
-        RECT rc = {};
-        HTREEITEM hX = Child(hTree, hAlpha, "x");
-        memcpy(&rc, &hX, sizeof(hX));   // the item goes in, its rectangle comes out
-        SendMessageA(hTree, TVM_GETITEMRECT, TRUE, (LPARAM)&rc);
-        POINT pt = {rc.left + 2, rc.top + 2};
-        ClientToScreen(hTree, &pt);
-        SendMessageA(hDlg, WM_CONTEXTMENU, (WPARAM)hTree, MAKELPARAM(pt.x, pt.y));
-        edit = EditText(hDlg);
-        GetClientRect(hTree, &rc);
-        pt = {rc.right - 4, rc.bottom - 4};
-        ClientToScreen(hTree, &pt);
-        SendMessageA(hDlg, WM_CONTEXTMENU, (WPARAM)hTree, MAKELPARAM(pt.x, pt.y));
-        SendMessageA(hDlg, WM_CONTEXTMENU, (WPARAM)hTree, MAKELPARAM(-1, -1));
-        editAfterEmptyClick = EditText(hDlg);
-        // As the user's click on the button does: the control asks before it collapses.
-        NMTREEVIEWA nm = {};
-        nm.hdr = {hTree, 1000, (UINT)TVN_ITEMEXPANDINGA};
-        nm.action = TVE_COLLAPSE;
-        nm.itemNew.hItem = hAlpha;
-        SendMessageA(hDlg, WM_NOTIFY, 1000, (LPARAM)&nm);
-        collapsed = Children(hTree, hAlpha);
-        Click(hDlg, IDCANCEL);
-    }});
-    BrowseForFolderDialog(NULL, NULL, "C:\\bt\\Projects", m_szResult, 0);
-    EXPECT_EQ(before, std::vector<std::string>{""});   // the placeholder
-    EXPECT_EQ(expanded, std::vector<std::string>{"x"});
-    EXPECT_TRUE(xChildren.empty());
-    EXPECT_EQ(edit, "C:\\bt\\Projects\\alpha\\x");
-    EXPECT_EQ(editAfterEmptyClick, edit);
-    EXPECT_EQ(collapsed, std::vector<std::string>{""});
 }
 
 // Each refusal names its reason in a stop box and leaves the whole name selected for retyping.
 TEST_F(BrowseTest, RefusesNamesThatAreNoFolderAndSaysWhy)
 {
-    struct Case { const char* pszTyped; std::string message; } cases[] = {
-        {"  \\\\", "Please enter a folder name."},
-        {"C:\\bt\\a*b", "Invalid folder name:\nC:\\bt\\a*b"},
-        {"C:\\Temp\\..\\X", "Invalid folder name:\nC:\\Temp\\..\\X"},
-        {"C:\\", "Please enter a folder name, not just a drive name."},
-        {"C:\\bt\\file.txt", "Invalid folder name, this is the name of a file:\nC:\\bt\\file.txt"},
-        {"C:\\bt\\nope", "Folder does not exist:\nC:\\bt\\nope"},
+    const struct { const char* pszTyped; std::string message; } cases[] = {
+        { "  \\\\", "Please enter a folder name." },
+        { "C:\\bt\\a*b", "Invalid folder name:\nC:\\bt\\a*b" },
+        { "C:\\", "Please enter a folder name, not just a drive name." },
+        { "C:\\bt\\file.txt", "Invalid folder name, this is the name of a file:\nC:\\bt\\file.txt" },
+        { "C:\\bt\\nope", "Folder does not exist:\nC:\\bt\\nope" },
     };
     harness::MsgBoxCatcher boxes;
-    std::vector<std::string> selections;
+    Names selections;
     std::vector<DialogDriver::Step> steps;
-    for (Case& c : cases)
+    for (auto& c : cases)
         steps.push_back([&](HWND hDlg) {
             SetDlgItemTextA(hDlg, 1001, c.pszTyped);
             Click(hDlg, IDOK);
             DWORD dwStart = 0, dwEnd = 0;
             SendDlgItemMessageA(hDlg, 1001, EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);
-            bool bFocused = GetFocus() == GetDlgItem(hDlg, 1001);
-            selections.push_back(std::to_string(dwStart) + "-" + std::to_string(dwEnd) + (bFocused ? " focused" : ""));
+            selections.push_back(std::to_string(dwStart) + "-" + std::to_string(dwEnd) +
+                                 (GetFocus() == GetDlgItem(hDlg, 1001) ? " focused" : ""));
         });
     steps.push_back([&](HWND hDlg) {
         SetDlgItemTextA(hDlg, 1001, " C:\\bt\\Projects\\");
@@ -235,58 +187,51 @@ TEST_F(BrowseTest, RefusesNamesThatAreNoFolderAndSaysWhy)
         EXPECT_EQ(box.text, cases[i].message);
         EXPECT_EQ(box.caption, "Browse For Folder Error");
         EXPECT_EQ(box.icon, (UINT)MB_ICONHAND);
-        std::string typed = cases[i].pszTyped;
-        EXPECT_EQ(selections[i], "0-" + std::to_string(typed.size()) + " focused") << typed;
+        EXPECT_EQ(selections[i], "0-" + std::to_string(strlen(cases[i].pszTyped)) + " focused");
     }
     EXPECT_STREQ(m_szResult, "C:\\bt\\Projects");
 }
 
+// The dialog's controls follow its edges; it never gets smaller than it opened; its size is kept
+// in the profile for the next opening, though not when it is closed maximised.
 TEST_F(BrowseTest, ResizesItsControlsRemembersItsSizeAndOpensHelp)
 {
     harness::Receiver viewer("MS_WINHELP");
-    RECT before[4], after[4];
-    const int ids[4] = {1001, 1000, ID_HELP, IDOK};
-    SIZE sizeOpened = {}, sizeClosed = {};
-    DialogDriver driver({[&](HWND hDlg) {
-        for (int i = 0; i < 4; i++)
-            before[i] = ChildRect(hDlg, ids[i]);
-        RECT rc;
-        GetWindowRect(hDlg, &rc);
-        sizeOpened = {rc.right - rc.left, rc.bottom - rc.top};
-        SetWindowPos(hDlg, NULL, 0, 0, sizeOpened.cx + 50, sizeOpened.cy + 30, SWP_NOMOVE | SWP_NOZORDER);
-        for (int i = 0; i < 4; i++)
-            after[i] = ChildRect(hDlg, ids[i]);
-        GetWindowRect(hDlg, &rc);
-        sizeClosed = {rc.right - rc.left, rc.bottom - rc.top};
+    const struct { int nID, dx, dy, dcx, dcy; } moves[] = {
+        { 1001, 0, 0, 50, 0 }, { 1000, 0, 0, 50, 30 }, { ID_HELP, 0, 30, 0, 0 }, { IDOK, 50, 30, 0, 0 } };
+    Names expected, moved;
+    SIZE opened = {}, shrunk = {}, closed = {}, reopened = {};
+    DialogDriver driver({ [&](HWND hDlg) {
+        opened = WindowSize(hDlg);
+        for (auto& m : moves)
+            expected.push_back(Moved(hDlg, m.nID, m.dx, m.dy, m.dcx, m.dcy));
+        SetWindowPos(hDlg, NULL, 0, 0, opened.cx + 50, opened.cy + 30, SWP_NOMOVE | SWP_NOZORDER);
+        for (auto& m : moves)
+            moved.push_back(Moved(hDlg, m.nID, 0, 0, 0, 0));
+        closed = WindowSize(hDlg);
+        SetWindowPos(hDlg, NULL, 0, 0, opened.cx - 80, opened.cy - 60, SWP_NOMOVE | SWP_NOZORDER);
+        shrunk = WindowSize(hDlg);
+        SetWindowPos(hDlg, NULL, 0, 0, closed.cx, closed.cy, SWP_NOMOVE | SWP_NOZORDER);
         Click(hDlg, ID_HELP);
         Click(hDlg, IDCANCEL);
-    }});
+    } });
     BrowseForFolderDialog(NULL, NULL, "C:\\bt", m_szResult, 0);
-    // The edit widens; the tree widens and grows; Help moves down only; OK moves right and down.
-    EXPECT_EQ(after[0].right - before[0].right, 50);
-    EXPECT_EQ(after[0].left, before[0].left);
-    EXPECT_EQ(after[1].right - before[1].right, 50);
-    EXPECT_EQ(after[1].bottom - before[1].bottom, 30);
-    EXPECT_EQ(after[2].left, before[2].left);
-    EXPECT_EQ(after[2].top - before[2].top, 30);
-    EXPECT_EQ(after[3].left - before[3].left, 50);
-    EXPECT_EQ(after[3].top - before[3].top, 30);
-    EXPECT_EQ((int)m_app.GetProfileInt("83", "CX", 0), sizeClosed.cx);
-    EXPECT_EQ((int)m_app.GetProfileInt("83", "CY", 0), sizeClosed.cy);
-    EXPECT_EQ(harness::HelpRequests(viewer.Received()),
-              std::vector<std::string>{m_dirApps + "\\Wex.hlp|Browse for Folder dialog box"});
+    EXPECT_EQ(moved, expected);
+    EXPECT_EQ(shrunk.cx, opened.cx);
+    EXPECT_EQ(shrunk.cy, opened.cy);
+    EXPECT_EQ((int)m_app.GetProfileInt("83", "CX", 0), closed.cx);
+    EXPECT_EQ((int)m_app.GetProfileInt("83", "CY", 0), closed.cy);
+    EXPECT_EQ(harness::HelpRequests(viewer.Received()), Names{ m_dirApps + "Wex.hlp|Browse for Folder dialog box" });
 
-    // The next opening takes the stored size.
-    SIZE sizeReopened = {};
-    DialogDriver driver2({[&](HWND hDlg) {
-        RECT rc;
-        GetWindowRect(hDlg, &rc);
-        sizeReopened = {rc.right - rc.left, rc.bottom - rc.top};
+    DialogDriver driver2({ [&](HWND hDlg) {
+        reopened = WindowSize(hDlg);
+        ShowWindow(hDlg, SW_MAXIMIZE);
         Click(hDlg, IDCANCEL);
-    }});
+    } });
     BrowseForFolderDialog(NULL, NULL, "C:\\bt", m_szResult, 0);
-    EXPECT_EQ(sizeReopened.cx, sizeClosed.cx);
-    EXPECT_EQ(sizeReopened.cy, sizeClosed.cy);
+    EXPECT_EQ(reopened.cx, closed.cx);
+    EXPECT_EQ(reopened.cy, closed.cy);
+    EXPECT_EQ((int)m_app.GetProfileInt("83", "CX", 0), closed.cx);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// CStretchDlg in real resizable dialogs; expected positions come from the windows' own
+// CStretchDlg in a real resizable dialog; expected positions come from the windows' own
 // rectangles, since frame sizes differ between systems.
 #include "ui_common.h"
 #include <gtest/gtest.h>
@@ -6,14 +6,10 @@
 namespace {
 
 // A resizable dialog that stretches one item as its own code would.
-class StretchDialog : public CDialog
-{
-public:
-    explicit StretchDialog(UINT nID) { Create(nID, NULL); }
+struct StretchDialog : CDialog {
+    StretchDialog() { Create(IDD_STRETCH, NULL); }
     ~StretchDialog() override { DestroyWindow(); }
     CStretchDlg m_stretch;
-
-protected:
     BOOL OnInitDialog() override
     {
         m_stretch.Init(m_hWnd, IDC_ITEM);
@@ -27,83 +23,57 @@ BEGIN_MESSAGE_MAP(StretchDialog, CDialog)
     ON_WM_SIZE()
 END_MESSAGE_MAP()
 
-int Width(const RECT& rc) { return rc.right - rc.left; }
-
-// Sets the dialog's client width, height unchanged.
-void SetClientWidth(HWND hDlg, int cx)
+// A control's rectangle in its dialog, moved by (dx, dy) and grown by (dcx, dcy), as text.
+std::string Child(HWND hChild, int dx = 0, int dy = 0, int dcx = 0, int dcy = 0)
 {
-    ui::ResizeBy(hDlg, cx - ui::ClientSize(hDlg).cx, 0);
-    ASSERT_EQ(ui::ClientSize(hDlg).cx, cx);
+    RECT rc = ui::WindowRect(hChild);
+    MapWindowPoints(NULL, GetParent(hChild), (POINT*)&rc, 2);
+    return ui::Text(rc, dx, dy, dcx, dcy);
 }
 
 }  // namespace
 
 TEST(StretchDlg, GrowingMovesControlsBelowAndRightAndStretchesTheItem)
 {
-    StretchDialog dlg(IDD_STRETCH);
+    StretchDialog dlg;
     HWND hDlg = dlg.m_hWnd;
     // A grandchild inside a container below the item moves with its container only.
     HWND hBox = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 100, 200, 60, 30, hDlg, NULL, NULL, NULL);
     HWND hInner = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 5, 6, 10, 10, hBox, NULL, NULL, NULL);
-    // Every control's rectangle before, and after as it is expected to be: stretched, moved right,
-    // moved down, moved both ways, left alone; the container moved down, its child not at all.
+    // Stretched, moved right, moved down, moved both ways, left alone; the container moved down,
+    // its child not at all.
     HWND ahWnd[] = { GetDlgItem(hDlg, IDC_ITEM), GetDlgItem(hDlg, IDC_RIGHT), GetDlgItem(hDlg, IDC_BELOW),
                      GetDlgItem(hDlg, IDC_CORNER), GetDlgItem(hDlg, IDC_LEFT_BELOW), hBox, hInner };
     const int aMove[][4] = { { 0, 0, 40, 30 }, { 40, 0 }, { 0, 30 }, { 40, 30 }, { 0, 0 }, { 0, 30 }, { 0, 0 } };
     std::string expected[7];
     for (int i = 0; i < 7; ++i)
-        expected[i] = ui::Text(ui::ChildRect(ahWnd[i]), aMove[i][0], aMove[i][1], aMove[i][2], aMove[i][3]);
-    ui::ResizeBy(hDlg, 40, 30);
+        expected[i] = Child(ahWnd[i], aMove[i][0], aMove[i][1], aMove[i][2], aMove[i][3]);
+    RECT rc = ui::WindowRect(hDlg);
+    SetWindowPos(hDlg, NULL, 0, 0, rc.right - rc.left + 40, rc.bottom - rc.top + 30, SWP_NOMOVE | SWP_NOZORDER);
     for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(ui::ChildText(ahWnd[i]), expected[i]) << "control " << i;
+        EXPECT_EQ(Child(ahWnd[i]), expected[i]) << "control " << i;
 }
 
-TEST(StretchDlg, OnlyThePartOfAChangeAboveTheDesignedMinimumCounts)
-{
-    StretchDialog dlg(IDD_STRETCH_MIN);
-    HWND hDlg = dlg.m_hWnd, hItem = GetDlgItem(hDlg, IDC_ITEM);
-    // Nothing lies below the item, so the minimum is the dialog's window width as designed
-    // less the item's width, with 2 to spare.
-    int m = Width(ui::WindowRect(hDlg)) - Width(ui::WindowRect(hItem)) + 2;
-    ASSERT_GT(ui::ClientSize(hDlg).cx, m + 10);
-
-    int nItem = Width(ui::WindowRect(hItem));
-    int nRight = ui::ChildRect(GetDlgItem(hDlg, IDC_RIGHT)).left;
-    int cx = ui::ClientSize(hDlg).cx;
-    SetClientWidth(hDlg, m + 10);
-    int nShift = (m + 10) - cx;
-    EXPECT_EQ(Width(ui::WindowRect(hItem)), nItem + nShift);
-    EXPECT_EQ(ui::ChildRect(GetDlgItem(hDlg, IDC_RIGHT)).left, nRight + nShift);
-    struct { int cx, shift; } steps[] = { { m - 20, -10 }, { m - 40, 0 }, { m + 10, 10 } };
-    for (auto& step : steps) {
-        int nBefore = Width(ui::WindowRect(hItem));
-        SetClientWidth(hDlg, step.cx);
-        EXPECT_EQ(Width(ui::WindowRect(hItem)), nBefore + step.shift) << "to width " << step.cx;
-    }
-}
-
+// A missing item leaves the object unbound with a report; it binds later without one, and a
+// copy stretches the same item.
 TEST(StretchDlg, AMissingItemLeavesTheObjectUnboundWithAReport)
 {
     ui::Dialog dlg(IDD_STRETCH);
     HWND hItem = GetDlgItem(dlg.m_hWnd, IDC_ITEM);
-    RECT item = ui::ChildRect(hItem);
-    CStretchDlg stretch;
-    {
-        harness::MsgBoxCatcher catcher;
-        catcher.Answer(IDIGNORE);
-        EXPECT_EQ(stretch.Init(dlg.m_hWnd, 4711), 1);
-        ASSERT_EQ(catcher.Count(), 1u);
-        EXPECT_NE(catcher.Last().text.find("stretch.cpp"), std::string::npos);
-    }
-    stretch.StretchItem(900, 900);
-    EXPECT_EQ(Width(ui::ChildRect(hItem)), Width(item));
-    // Still unbound, so it binds now without a report; a copy stretches the same item.
+    std::string item = Child(hItem), grown = Child(hItem, 0, 0, 25, 0);
+    RECT client;
+    GetClientRect(dlg.m_hWnd, &client);
+    CStretchDlg stretch, copy;
     harness::MsgBoxCatcher catcher;
+    catcher.Answer(IDIGNORE);
+    EXPECT_EQ(stretch.Init(dlg.m_hWnd, 4711), 1);
+    ASSERT_EQ(catcher.Count(), 1u);
+    EXPECT_NE(catcher.Last().text.find("stretch.cpp"), std::string::npos);
+    stretch.StretchItem(900, 900);
+    EXPECT_EQ(Child(hItem), item);
     EXPECT_EQ(stretch.Init(dlg.m_hWnd, IDC_ITEM), 1);
-    CStretchDlg copy;
     copy = stretch;
-    SIZE size = ui::ClientSize(dlg.m_hWnd);
-    copy.StretchItem(size.cx + 25, size.cy);
-    EXPECT_EQ(Width(ui::ChildRect(hItem)), Width(item) + 25);
-    EXPECT_EQ(catcher.Count(), 0u);
+    copy.StretchItem(client.right + 25, client.bottom);
+    EXPECT_EQ(Child(hItem), grown);
+    EXPECT_EQ(catcher.Count(), 1u);
 }

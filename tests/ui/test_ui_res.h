@@ -3,8 +3,6 @@
 
 #define IDD_CONTROLS      100
 #define IDD_STRETCH       101
-#define IDD_STRETCH_MIN   102
-#define IDD_RESIZE        0x131
 
 #define IDC_PLAIN         1010
 #define IDC_TABBED        1011
@@ -18,7 +16,3 @@
 #define IDC_BELOW         1022
 #define IDC_CORNER        1023
 #define IDC_LEFT_BELOW    1024
-
-#define IDC_TREE          1000
-#define IDC_EDIT          1001
-#define IDC_HELPBUTTON    0xE146

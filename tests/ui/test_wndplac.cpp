@@ -12,35 +12,31 @@ const char szSection[] = "Frame";
 struct Frame : CWnd {
     explicit Frame(int x = 100, int y = 80, int cx = 640, int cy = 480)
     {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = ::DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(NULL);
+        WNDCLASSA wc = { 0, ::DefWindowProcA, 0, 0, GetModuleHandleA(NULL) };
         wc.lpszClassName = "WexWClass";
         RegisterClassA(&wc);
         CreateEx(0, "WexWClass", "Frame", WS_OVERLAPPEDWINDOW, x, y, cx, cy, NULL, NULL);
     }
     ~Frame() override { DestroyWindow(); }
-    RECT Normal()
+    std::string Normal()
     {
         WINDOWPLACEMENT wp = { sizeof(wp) };
         GetWindowPlacement(&wp);
-        return wp.rcNormalPosition;
+        return ui::Text(wp.rcNormalPosition);
     }
+    std::string Shown() { return ui::Text(ui::WindowRect(m_hWnd)); }
 };
 
-CString Stored()
-{
-    return CRegistry().GetString(szSection, "Pos", "");
-}
-
-void Store(const char* pszValue)
-{
-    CRegistry().WriteString(szSection, "Pos", pszValue);
-}
-
+// An application object whose profile is a registry key of its own, removed before and after.
 struct WindowPlacement : testing::Test {
-    ui::UiApp app;
+    struct App : CWinApp {
+        App() : CWinApp("Ui App") { Clean(); SetRegistryKey("KELM-Ostrand UiTest"); }
+        ~App() override { Clean(); }
+        static void Clean() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KELM-Ostrand UiTest"); }
+    } app;
     CWindowPlacement placement;
+    std::string Stored() { return (LPCSTR)CRegistry().GetString(szSection, "Pos", ""); }
+    void Store(const std::string& value) { CRegistry().WriteString(szSection, "Pos", value.c_str()); }
 };
 
 }  // namespace
@@ -51,66 +47,48 @@ TEST_F(WindowPlacement, NormalAndMaximisedWindowsRoundTrip)
         Frame frame;
         frame.ShowWindow(SW_SHOWNORMAL);
         placement.Save(szSection, &frame);
-        std::string value(Stored());
-        EXPECT_EQ(value.substr(0, 4), "0,1,");
-        EXPECT_EQ(value.substr(value.size() - 15), ",100,80,740,560") << value;
-
+        EXPECT_EQ(Stored().substr(0, 4) + Stored().substr(Stored().size() - 15), "0,1,,100,80,740,560") << Stored();
         frame.ShowWindow(SW_MAXIMIZE);
         placement.Save(szSection, &frame);
-        EXPECT_EQ(std::string(Stored()).substr(0, 4), "2,3,");
-        EXPECT_EQ(placement.m_wp.flags, (UINT)WPF_RESTORETOMAXIMIZED);
+        EXPECT_EQ(Stored().substr(0, 4), "2,3,");
     }
     Frame frame(300, 300, 200, 150);
     EXPECT_TRUE(placement.Restore(szSection, &frame));
     EXPECT_TRUE(frame.IsZoomed());
     frame.ShowWindow(SW_RESTORE);
-    EXPECT_EQ(ui::Text(ui::WindowRect(frame)), "100,80,740,560");
+    EXPECT_EQ(frame.Shown(), "100,80,740,560");
 }
 
-TEST_F(WindowPlacement, AWindowPartlyOffTheScreenKeepsItsSizeWhereItIsAndTheValueIsCorrected)
+// Partly off the screen: the size kept where the window is, and the value corrected. A stored
+// minimised or hidden state opens normal. Malformed values leave the window alone.
+TEST_F(WindowPlacement, OffScreenMinimisedHiddenAndMalformedValuesAreCorrected)
 {
     int cxScreen = GetSystemMetrics(SM_CXSCREEN);
-    CString value;
-    value.Format("0,1,-1,-1,-1,-1,%d,100,%d,400", cxScreen - 100, cxScreen + 200);
-    Store(value);
-    Frame frame(50, 60, 200, 150);
-    EXPECT_TRUE(placement.Restore(szSection, &frame));
-    EXPECT_EQ(ui::Text(frame.Normal()), "50,60,350,360");
-    EXPECT_EQ(ui::Text(ui::WindowRect(frame)), "50,60,350,360");
-    std::string stored(Stored());
-    EXPECT_EQ(stored.substr(stored.size() - 14), ",50,60,350,360") << stored;
-}
-
-TEST_F(WindowPlacement, MissingOrMalformedValuesLeaveTheWindowAlone)
-{
+    Store("0,1,-1,-1,-1,-1," + std::to_string(cxScreen - 100) + ",100," + std::to_string(cxScreen + 200) + ",400");
+    {
+        Frame frame(50, 60, 200, 150);
+        EXPECT_TRUE(placement.Restore(szSection, &frame));
+        EXPECT_EQ(frame.Normal() + " " + frame.Shown(), "50,60,350,360 50,60,350,360");
+        EXPECT_EQ(Stored().substr(Stored().size() - 14), ",50,60,350,360") << Stored();
+    }
+    for (const char* psz : { "0,2,-1,-1,-1,-1,20,30,220,180", "0,0,-1,-1,-1,-1,20,30,220,180" }) {
+        Store(psz);
+        Frame frame;
+        EXPECT_TRUE(placement.Restore(szSection, &frame));
+        EXPECT_TRUE(frame.IsWindowVisible() && !frame.IsIconic()) << psz;
+        EXPECT_EQ(frame.Shown(), "20,30,220,180") << psz;
+    }
     Frame frame(50, 60, 200, 150);
     harness::MsgBoxCatcher catcher;
-    for (const char* psz : { "", "1,2,3", "0,1,-1,-1,-1,-1,10,10,x,20", "0,1,0,0,0,0,10,10,10,200",
-                             "0,1,0,0,0,0,300,10,200,200", "0,1,0,0,0,0,10,300,200,200" }) {
+    for (const char* psz : { "", "1,2,3", "0,1,-1,-1,-1,-1,10,10,x,20", "0,1,0,0,0,0,300,10,200,200" }) {
         Store(psz);
         EXPECT_FALSE(placement.Restore(szSection, &frame)) << psz;
-        EXPECT_EQ(ui::Text(ui::WindowRect(frame)), "50,60,250,210") << psz;
+        EXPECT_EQ(frame.Shown(), "50,60,250,210") << psz;
         EXPECT_FALSE(frame.IsWindowVisible()) << psz;
     }
     EXPECT_FALSE(placement.Restore(szSection, NULL));
     placement.Save(szSection, NULL);
     EXPECT_EQ(catcher.Count(), 2u);
-}
-
-TEST_F(WindowPlacement, AStoredMinimisedOrHiddenStateOpensNormalOrMaximised)
-{
-    for (const char* psz : { "0,2,-1,-1,-1,-1,20,30,220,180", "0,0,-1,-1,-1,-1,20,30,220,180" }) {
-        Store(psz);
-        Frame frame;
-        EXPECT_TRUE(placement.Restore(szSection, &frame));
-        EXPECT_TRUE(frame.IsWindowVisible()) << psz;
-        EXPECT_FALSE(frame.IsIconic()) << psz;
-        EXPECT_EQ(ui::Text(ui::WindowRect(frame)), "20,30,220,180") << psz;
-    }
-    Store("2,6,-1,-1,-1,-1,20,30,220,180");
-    Frame frame;
-    EXPECT_TRUE(placement.Restore(szSection, &frame));
-    EXPECT_TRUE(frame.IsZoomed());
 }
 
 TEST_F(WindowPlacement, ASecondInstanceCascadesFromTheFirstAndKeepsItsStoredValue)
@@ -121,26 +99,13 @@ TEST_F(WindowPlacement, ASecondInstanceCascadesFromTheFirstAndKeepsItsStoredValu
     WINDOWPLACEMENT wp = { sizeof(wp) };
     GetWindowPlacement(first.Hwnd(), &wp);
     int nCascade = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
-    RECT expected = wp.rcNormalPosition;
-    OffsetRect(&expected, nCascade, nCascade);
-    {
-        Frame second(0, 0, 100, 100);
-        EXPECT_TRUE(placement.Restore(szSection, &second));
-        EXPECT_EQ(ui::Text(second.Normal()), ui::Text(expected));
-        // Shown, though the first instance is hidden.
-        EXPECT_TRUE(second.IsWindowVisible());
-        second.ShowWindow(SW_MAXIMIZE);
-        placement.Save(szSection, &second);
-        EXPECT_STREQ(Stored(), "0,1,-1,-1,-1,-1,10,20,400,300");
-    }
-    // Cascaded past the screen's edge: moved back, and still the first instance's value stays.
-    int cxScreen = GetSystemMetrics(SM_CXSCREEN);
-    SetWindowPos(first.Hwnd(), NULL, cxScreen - (wp.rcNormalPosition.right - wp.rcNormalPosition.left), 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Frame second(30, 40, 100, 100);
+    OffsetRect(&wp.rcNormalPosition, nCascade, nCascade);
+    Frame second(0, 0, 100, 100);
     EXPECT_TRUE(placement.Restore(szSection, &second));
-    EXPECT_EQ(ui::WindowRect(second).left, 30);
-    EXPECT_STREQ(Stored(), "0,1,-1,-1,-1,-1,10,20,400,300");
+    EXPECT_EQ(second.Normal(), ui::Text(wp.rcNormalPosition));
+    EXPECT_TRUE(second.IsWindowVisible());   // shown, though the first instance is hidden
+    placement.Save(szSection, &second);
+    EXPECT_EQ(Stored(), "0,1,-1,-1,-1,-1,10,20,400,300");
 }
 
 TEST_F(WindowPlacement, TopLeftCornersAreKeptOnTheDesktop)
@@ -150,29 +115,21 @@ TEST_F(WindowPlacement, TopLeftCornersAreKeptOnTheDesktop)
     EXPECT_STREQ(app.GetProfileString("WindowPos", "Tool"), "70,90");
     frame.MoveWindow(0, 0, 300, 200);
     EXPECT_TRUE(RestoreWindowPos(&frame, "Tool"));
-    EXPECT_EQ(ui::Text(ui::WindowRect(frame)), "70,90,370,290");
+    EXPECT_EQ(frame.Shown(), "70,90,370,290");
     EXPECT_TRUE(frame.IsWindowVisible());
 
     RECT rcDesktop = ui::WindowRect(GetDesktopWindow());
-    struct { const char* stored; int cx, cy; long x, y; } cases[] = {
-        { "-20,-5", 300, 200, 0, 0 },
-        { "5000,10", 300, 200, rcDesktop.right - 301, 10 },
-        { "10,5000", 300, 200, 10, rcDesktop.bottom - 201 },
-        // Larger than the desktop: the caption stays on it.
-        { "10,20", 300, rcDesktop.bottom + 100, 10, 0 },
+    const struct { const char* stored; int cy; long x, y; } cases[] = {
+        { "-20,-5", 200, 0, 0 },
+        { "5000,5000", 200, rcDesktop.right - 301, rcDesktop.bottom - 201 },
+        { "10,20", rcDesktop.bottom + 100, 10, 0 },   // larger than the desktop: the caption stays on it
+        { "a,b", 200, 40, 40 },                       // refused: left where it is
     };
     for (auto& c : cases) {
         app.WriteProfileString("WindowPos", "Tool", c.stored);
-        frame.MoveWindow(40, 40, c.cx, c.cy);
-        EXPECT_TRUE(RestoreWindowPos(&frame, "Tool")) << c.stored;
-        RECT rc = ui::WindowRect(frame);
-        EXPECT_EQ(rc.left, c.x) << c.stored;
-        EXPECT_EQ(rc.top, c.y) << c.stored;
-    }
-    for (const char* psz : { "", "12", "a,b" }) {
-        app.WriteProfileString("WindowPos", "Tool", psz);
-        frame.MoveWindow(40, 40, 300, 200);
-        EXPECT_EQ(RestoreWindowPos(&frame, "Tool"), 0) << psz;
-        EXPECT_EQ(ui::WindowRect(frame).left, 40) << psz;
+        frame.MoveWindow(40, 40, 300, c.cy);
+        EXPECT_EQ(RestoreWindowPos(&frame, "Tool") != 0, c.x != 40) << c.stored;
+        EXPECT_EQ(ui::WindowRect(frame).left, c.x) << c.stored;
+        EXPECT_EQ(ui::WindowRect(frame).top, c.y) << c.stored;
     }
 }
