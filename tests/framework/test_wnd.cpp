@@ -1,5 +1,5 @@
 // CWnd and message maps on real windows: routing, creation, subclassing, Default(), reflection
-// and the object's lifetime.
+// and the object's lifetime and handle map.
 #include "harness.h"
 #include "fxframe.h"
 #include <commctrl.h>
@@ -95,13 +95,19 @@ LRESULT CALLBACK ForeignSubclassProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM
     return CallWindowProcA(s_pfnUnder, hWnd, nMsg, wParam, lParam);
 }
 
+// Handles nested sends: the current message and the temporaries of the outer handler must
+// survive the inner ones.
 struct CNestingWnd : CWnd {
     std::string m_strSeenInside;
+    HWND m_hForeign = NULL;
+    bool m_bOuterTempIntact = false;
     afx_msg LRESULT OnSetText(WPARAM, LPARAM lParam)
     {
         if (strcmp((LPCSTR)lParam, "outer") == 0) {
+            CWnd* pTemp = FromHandle(m_hForeign);
             SendMessage(WM_SETTEXT, 0, (LPARAM) "inner");
             SendMessage(WM_APP);
+            m_bOuterTempIntact = pTemp->m_hWnd == m_hForeign && FromHandle(m_hForeign) == pTemp;
         }
         return Default();
     }
@@ -109,6 +115,8 @@ struct CNestingWnd : CWnd {
     {
         const MSG* pMsg = GetCurrentMessage();
         m_strSeenInside = pMsg && pMsg->message == WM_APP ? "app" : "other";
+        FromHandle(m_hForeign);
+        FromHandle(GetDesktopWindow());
         return 0;
     }
     DECLARE_MESSAGE_MAP()
@@ -122,21 +130,16 @@ struct CArgsWnd : CWnd {
     CPoint m_ptDown, m_ptMenu;
     UINT m_nHitTest = 0;
     CWnd *m_pCursorWnd = NULL, *m_pMenuWnd = NULL;
-    int m_cx = 0, m_cy = 0;
     UINT_PTR m_nTimer = 0;
-    afx_msg UINT OnNcHitTest(CPoint) { return (UINT)HTTRANSPARENT; }
     afx_msg void OnLButtonDown(UINT, CPoint point) { m_ptDown = point; }
     afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT) { m_pCursorWnd = pWnd; m_nHitTest = nHitTest; return TRUE; }
-    afx_msg void OnSize(UINT, int cx, int cy) { m_cx = cx; m_cy = cy; }
     afx_msg void OnTimer(UINT_PTR nIDEvent) { m_nTimer = nIDEvent; }
     afx_msg void OnContextMenu(CWnd* pWnd, CPoint pos) { m_pMenuWnd = pWnd; m_ptMenu = pos; }
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CArgsWnd, CWnd)
-    ON_WM_NCHITTEST()
     ON_WM_LBUTTONDOWN()
     ON_WM_SETCURSOR()
-    ON_WM_SIZE()
     ON_WM_TIMER()
     ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
@@ -178,29 +181,6 @@ struct CSelfDeletingWnd : CWnd {
 };
 int CSelfDeletingWnd::s_nDeleted = 0;
 
-struct CTempUserWnd : CWnd {
-    HWND m_hForeign = NULL, m_hOther = NULL;
-    bool m_bOuterTempIntact = false;
-    afx_msg LRESULT OnApp(WPARAM, LPARAM)
-    {
-        CWnd* pTemp = FromHandle(m_hForeign);
-        SendMessage(WM_APP + 1);
-        m_bOuterTempIntact = pTemp->m_hWnd == m_hForeign && FromHandle(m_hForeign) == pTemp;
-        return 0;
-    }
-    afx_msg LRESULT OnApp1(WPARAM, LPARAM)
-    {
-        FromHandle(m_hForeign);
-        FromHandle(m_hOther);
-        return 0;
-    }
-    DECLARE_MESSAGE_MAP()
-};
-BEGIN_MESSAGE_MAP(CTempUserWnd, CWnd)
-    ON_MESSAGE(WM_APP, OnApp)
-    ON_MESSAGE(WM_APP + 1, OnApp1)
-END_MESSAGE_MAP()
-
 }  // namespace
 
 TEST(MessageMap, DerivedEntriesFirstThenBaseAndCommandsNotificationsNotifyReachTheirEntries)
@@ -226,7 +206,6 @@ TEST(MessageMap, HandlersGetTheirArgumentsUnpackedSignsIncluded)
 {
     CArgsWnd wnd;
     ASSERT_TRUE(CreateTopLevel(wnd));
-    EXPECT_EQ(wnd.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(5, 5)), (LRESULT)HTTRANSPARENT);
     wnd.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-5, -7));
     EXPECT_EQ(wnd.m_ptDown, CPoint(-5, -7));
     wnd.SendMessage(WM_SETCURSOR, (WPARAM)wnd.m_hWnd, MAKELPARAM(HTERROR, WM_LBUTTONDOWN));
@@ -235,8 +214,6 @@ TEST(MessageMap, HandlersGetTheirArgumentsUnpackedSignsIncluded)
     wnd.SendMessage(WM_CONTEXTMENU, (WPARAM)wnd.m_hWnd, MAKELPARAM(-1, -1));   // the context menu key
     EXPECT_EQ(wnd.m_ptMenu, CPoint(-1, -1));
     EXPECT_EQ(wnd.m_pMenuWnd, &wnd);
-    wnd.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(320, 240));
-    EXPECT_EQ(std::make_pair(wnd.m_cx, wnd.m_cy), std::make_pair(320, 240));
     wnd.SendMessage(WM_TIMER, 5);
     EXPECT_EQ(wnd.m_nTimer, (UINT_PTR)5);
 }
@@ -290,14 +267,17 @@ TEST(Subclass, RoutesThroughTheObjectAndUnsubclassRefusesWhileAnotherProcedureSi
     EXPECT_EQ(edit.m_nChars, 2);
 }
 
-TEST(Default, PassesOnTheOuterMessageAfterNestedSends)
+TEST(Nesting, TheOuterHandlerKeepsItsMessageForDefaultAndItsTemporaries)
 {
     CNestingWnd wnd;
     ASSERT_TRUE(CreateTopLevel(wnd));
+    wnd.m_hForeign = Popup();
     wnd.SetWindowText("outer");
     EXPECT_EQ(TextOf(wnd), "outer");
     EXPECT_EQ(wnd.m_strSeenInside, "app");
+    EXPECT_TRUE(wnd.m_bOuterTempIntact);
     EXPECT_EQ(CWnd::GetCurrentMessage(), nullptr);
+    DestroyWindow(wnd.m_hForeign);
 }
 
 TEST(Reflection, AChildsBrushWinsAndTheParentColoursOnlyWhatTheChildLeaves)
@@ -340,9 +320,9 @@ TEST(Lifetime, ObjectAndWindowLetGoOfEachOtherWhicheverDiesFirst)
     EXPECT_EQ(parent.m_hWnd, (HWND)NULL);
 }
 
-TEST(HandleMap, PermanentObjectsAreFoundFromAnyThreadAndNestedHandlersReleaseOnlyTheirTemporaries)
+TEST(HandleMap, PermanentObjectsAreFoundFromAnyThreadAndTemporariesMadeOutsideHandlersLast)
 {
-    CTempUserWnd wnd;
+    CWnd wnd;
     ASSERT_TRUE(CreateTopLevel(wnd));
     CWnd* pFound = NULL;
     std::thread([&] {
@@ -351,16 +331,12 @@ TEST(HandleMap, PermanentObjectsAreFoundFromAnyThreadAndNestedHandlersReleaseOnl
     }).join();
     EXPECT_EQ(pFound, &wnd);
 
-    wnd.m_hForeign = Popup();
-    wnd.m_hOther = Popup();
-    CWnd* pTopLevel = CWnd::FromHandle(wnd.m_hOther);
-    wnd.SendMessage(WM_APP);
-    EXPECT_TRUE(wnd.m_bOuterTempIntact);
-    // Made outside any handler, it outlives the messages handled since.
-    EXPECT_EQ(CWnd::FromHandle(wnd.m_hOther), pTopLevel);
-    EXPECT_EQ(pTopLevel->m_hWnd, wnd.m_hOther);
+    HWND hOther = Popup();
+    CWnd* pTopLevel = CWnd::FromHandle(hOther);
+    wnd.SendMessage(WM_SETTEXT, 0, (LPARAM) "handled");
+    EXPECT_EQ(CWnd::FromHandle(hOther), pTopLevel);
+    EXPECT_EQ(CWnd::FromHandlePermanent(hOther), nullptr);
     AfxDeleteTempMap();   // releasing temporaries leaves their windows alone
-    EXPECT_TRUE(IsWindow(wnd.m_hOther));
-    DestroyWindow(wnd.m_hForeign);
-    DestroyWindow(wnd.m_hOther);
+    EXPECT_TRUE(IsWindow(hOther));
+    DestroyWindow(hOther);
 }
