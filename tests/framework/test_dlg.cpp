@@ -11,7 +11,8 @@ namespace {
 using harness::DialogDriver;
 using harness::Click;
 
-struct CIndirectDlg : CDialog {
+struct CNamedDlg : CDialog {
+    CNamedDlg() : CDialog("NAMEDDLG") {}
     std::vector<UINT> m_order;
     bool m_bAttachedAtInit = false;
     BOOL OnInitDialog() override
@@ -32,18 +33,15 @@ struct CIndirectDlg : CDialog {
     }
     DECLARE_MESSAGE_MAP()
 };
-BEGIN_MESSAGE_MAP(CIndirectDlg, CDialog)
+BEGIN_MESSAGE_MAP(CNamedDlg, CDialog)
     ON_WM_GETMINMAXINFO()
     ON_WM_CREATE()
 END_MESSAGE_MAP()
 
 struct CDdxDlg : CDialog {
     CDdxDlg() : CDialog(IDD_DDX) {}
-    CEdit m_edit;
-    CString m_strResult;
-    int m_nHelp = 0;
+    CEdit m_edit, m_missing;
     bool m_bBindMissing = false;
-    CEdit m_missing;
     void DoDataExchange(CDataExchange* pDX) override
     {
         CDialog::DoDataExchange(pDX);
@@ -51,32 +49,13 @@ struct CDdxDlg : CDialog {
         if (m_bBindMissing)
             DDX_Control(pDX, 999, m_missing);
     }
-    BOOL OnInitDialog() override
-    {
-        CDialog::OnInitDialog();
-        m_edit.SetWindowText("typed");
-        return TRUE;
-    }
-    void OnOK() override
-    {
-        m_edit.GetWindowText(m_strResult);
-        CDialog::OnOK();
-    }
-    afx_msg LRESULT OnCommandHelp(WPARAM, LPARAM) { ++m_nHelp; return TRUE; }
-    DECLARE_MESSAGE_MAP()
 };
-BEGIN_MESSAGE_MAP(CDdxDlg, CDialog)
-    ON_MESSAGE(WM_COMMANDHELP, OnCommandHelp)
-END_MESSAGE_MAP()
 
 }  // namespace
 
-TEST(DoModal, RunsATemplateGivenInMemoryAttachedBeforeItsFirstMessage)
+TEST(DoModal, FindsATemplateByNameAndAttachesBeforeItsFirstMessage)
 {
-    HRSRC hRes = FindResourceA(NULL, "NAMEDDLG", (LPCSTR)RT_DIALOG);
-    ASSERT_NE(hRes, (HRSRC)NULL);
-    CIndirectDlg dlg;
-    ASSERT_TRUE(dlg.InitModalIndirect((LPCDLGTEMPLATEA)LockResource(LoadResource(NULL, hRes))));
+    CNamedDlg dlg;
     DialogDriver driver({ [](HWND hDlg) { Click(hDlg, IDOK); } });
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dlg.m_order, (std::vector<UINT>{ WM_GETMINMAXINFO, WM_CREATE, WM_INITDIALOG }));
@@ -87,32 +66,20 @@ TEST(DoModal, RunsATemplateGivenInMemoryAttachedBeforeItsFirstMessage)
     EXPECT_EQ(missing.DoModal(), -1);
 }
 
-TEST(DoModal, DataExchangeSubclassesTheTemplatesControlsIntoMembers)
-{
-    CDdxDlg dlg;
-    bool bBound = false;
-    DialogDriver driver({ [&](HWND hDlg) {
-        bBound = CWnd::FromHandlePermanent(GetDlgItem(hDlg, IDC_EDIT)) == &dlg.m_edit;
-        Click(hDlg, IDHELP);   // both help buttons ask the dialog with WM_COMMANDHELP
-        Click(hDlg, ID_HELP);
-        Click(hDlg, IDOK);
-    } });
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_TRUE(bBound);
-    EXPECT_STREQ(dlg.m_strResult, "typed");
-    EXPECT_EQ(dlg.m_nHelp, 2);
-    EXPECT_EQ(dlg.m_edit.m_hWnd, (HWND)NULL);   // the control lets go of its window with the dialog
-}
-
-TEST(DoModal, AFailedExchangeKeepsTheDialogOpen)
+TEST(DoModal, DataExchangeBindsControlsAndAFailedExchangeKeepsTheDialogOpen)
 {
     CDdxDlg dlg;
     dlg.m_bBindMissing = true;
-    bool bOpenAfterOk = false;
-    DialogDriver driver({ [](HWND hDlg) { Click(hDlg, IDOK); },
+    bool bBound = false, bOpenAfterOk = false;
+    DialogDriver driver({ [&](HWND hDlg) {
+                              bBound = CWnd::FromHandlePermanent(GetDlgItem(hDlg, IDC_EDIT)) == &dlg.m_edit;
+                              Click(hDlg, IDOK);
+                          },
                           [&](HWND hDlg) { bOpenAfterOk = IsWindow(hDlg) != FALSE; Click(hDlg, IDCANCEL); } });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(bBound);
     EXPECT_TRUE(bOpenAfterOk);
+    EXPECT_EQ(dlg.m_edit.m_hWnd, (HWND)NULL);   // the control lets go of its window with the dialog
 }
 
 TEST(Modeless, CreateAttachesAndDestroyWindowDetaches)
