@@ -46,17 +46,16 @@ TEST(LastError, ShowsTheSystemTextForTheThreadsLastErrorOrUnknownError)
     EXPECT_EQ(catcher.Last().text, "Unknown Error");
 }
 
-TEST(DllError, NumbersTheMessageUsesTheProgramTitleAndCutsAt299Characters)
+// Its texts are the bitmap reader's to check; here the box around them.
+TEST(DllError, UsesTheProgramTitleCutsAt299CharactersAndRestoresTheResourceHandle)
 {
     MsgBoxCatcher catcher;
-    DllError(140, "logo.bmp");
-    ASSERT_EQ(catcher.Count(), 1u);
-    EXPECT_EQ(catcher.Last().text, "Error 140: Invalid DIB file 'logo.bmp'.");
-    EXPECT_EQ(catcher.Last().caption, "test_frame");
-    EXPECT_EQ(AfxGetResourceHandle(), GetModuleHandleA(NULL));   // restored afterwards
     DllError(142, std::string(1000, 'q').c_str());
+    ASSERT_EQ(catcher.Count(), 1u);
+    EXPECT_EQ(catcher.Last().caption, "test_frame");
     EXPECT_EQ(catcher.Last().text.size(), 299u);
     EXPECT_EQ(catcher.Last().text.compare(0, 30, "Error 142: Read error on file:"), 0);
+    EXPECT_EQ(AfxGetResourceHandle(), GetModuleHandleA(NULL));
 }
 
 namespace {
