@@ -3,4 +3,3 @@
 
 #define IDD_DDX 300
 #define IDC_EDIT 1001
-#define IDC_LABEL 1002

@@ -183,23 +183,8 @@ std::vector<CopyData> Receiver::Received()
     return m_received;
 }
 
-std::string Receiver::Text()
-{
-    std::string s;
-    for (const CopyData& cd : Received())
-        s += cd.bytes;
-    return s;
-}
-
-void Receiver::Clear()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_received.clear();
-}
-
 // ---------------------------------------------------------------------------------------------
-// ReceiverProcess: recvhost.exe CLASS FILE [hang] writes one line per message:
-// "<tag> <wParam hex> <hex bytes>".
+// ReceiverProcess: recvhost.exe CLASS FILE [hang] (see there).
 
 ReceiverProcess::ReceiverProcess(const char* pszClass, bool bHang)
 {
@@ -225,48 +210,15 @@ ReceiverProcess::ReceiverProcess(const char* pszClass, bool bHang)
 
 ReceiverProcess::~ReceiverProcess()
 {
-    if (!m_bFinished)
-        Finish();
-}
-
-std::vector<CopyData> ReceiverProcess::Finish()
-{
-    m_bFinished = true;
-    std::vector<CopyData> result;
     if (m_pi.hProcess == NULL)
-        return result;
+        return;
     if (m_hWnd)
         PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(m_pi.hProcess, 5000) != WAIT_OBJECT_0)
         TerminateProcess(m_pi.hProcess, 1);
     CloseHandle(m_pi.hProcess);
     CloseHandle(m_pi.hThread);
-    m_pi = {};
-    std::string data = ReadFileBytes(m_file);
     DeleteFileA(m_file.c_str());
-    size_t pos = 0;
-    while (pos < data.size()) {
-        size_t eol = data.find('\n', pos);
-        if (eol == std::string::npos)
-            break;
-        std::string line = data.substr(pos, eol - pos);
-        pos = eol + 1;
-        char tag[5] = {};
-        unsigned long long wp = 0;
-        int n = 0;
-        if (sscanf(line.c_str(), "%4c %llx %n", tag, &wp, &n) < 2)
-            continue;
-        CopyData cd;
-        cd.tag = std::string(tag, 4);
-        cd.wParam = (UINT_PTR)wp;
-        for (size_t i = n; i + 1 < line.size(); i += 2) {
-            unsigned b = 0;
-            sscanf(line.c_str() + i, "%2x", &b);
-            cd.bytes += (char)b;
-        }
-        result.push_back(cd);
-    }
-    return result;
 }
 
 // ---------------------------------------------------------------------------------------------

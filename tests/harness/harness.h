@@ -61,9 +61,6 @@ public:
     ~Receiver();
     HWND Hwnd() const { return m_hWnd; }
     std::vector<CopyData> Received();
-    // Lines joined, for the many tests that read text.
-    std::string Text();
-    void Clear();
 
 private:
     static DWORD WINAPI ThreadProc(LPVOID pv);
@@ -81,21 +78,17 @@ private:
 // The WinHelpA requests among what an "MS_WINHELP" receiver got, each as "file|keyword".
 std::vector<std::string> HelpRequests(const std::vector<CopyData>& received);
 
-// In a child process (recvhost.exe), for the cross-process path.
+// In a child process (recvhost.exe), for the cross-process path; ended with the object.
 class ReceiverProcess {
 public:
     explicit ReceiverProcess(const char* pszClass, bool bHang = false);
     ~ReceiverProcess();
     HWND Hwnd() const { return m_hWnd; }
-    DWORD ProcessId() const { return m_pi.dwProcessId; }
-    // Ends the child and returns everything it recorded.
-    std::vector<CopyData> Finish();
 
 private:
     std::string m_file;
     PROCESS_INFORMATION m_pi = {};
     HWND m_hWnd = NULL;
-    bool m_bFinished = false;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -165,7 +158,6 @@ public:
     typedef std::function<void(HWND)> Step;
     explicit DialogDriver(std::vector<Step> steps, DWORD dwStepMs = 30);
     ~DialogDriver();
-    size_t StepsRun() const { return m_nNext; }
     HWND Dialog() const { return m_hDlg; }
 
 private:

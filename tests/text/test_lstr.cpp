@@ -22,43 +22,37 @@ struct Fenced {
 };
 }  // namespace
 
-TEST(CharSpace, IsExactlySpaceAndTabToCarriageReturnForEveryByte)
+TEST(CharSpace, IsExactlySpaceAndTabToCarriageReturnAndBytesAboveAsciiAreCharacters)
 {
     for (int b = 0; b < 256; ++b)
         EXPECT_EQ(IsCharSpace((char)b) != FALSE, b == 0x20 || (b >= 0x09 && b <= 0x0D)) << b;
-    GuardedBuffer white = GuardedBuffer::Text(" \t\v\f\r\n");
-    EXPECT_EQ(SkipSpace(white.Data()), white.Data() + 6);
     GuardedBuffer word = GuardedBuffer::Text("ab\xA0" "c");
     EXPECT_EQ(SkipChar(word.Data()), word.Data() + 4);
     EXPECT_EQ(_lstrchr(word.Data(), '\xA0'), word.Data() + 2);
-    EXPECT_EQ(_lstrchr(word.Data(), 'z'), nullptr);
-    EXPECT_EQ(_lstrchr(word.Data(), '\0'), _lstrend(word.Data()));
+    EXPECT_EQ(_lstrtokcmpi("\xE4x", "\xE4y"), 'x' - 'y');
+    EXPECT_GT(_lstrtokcmpi("\xE4", "a"), 0);
 }
 
-TEST(Lstrncpy, StoresAtMostTheCountAndATerminator)
+TEST(BoundedCopies, StayInsideTheBufferForEverySizeIncludingNoneAndNegative)
 {
-    GuardedBuffer dst(6);
-    EXPECT_EQ(_lstrncpy(dst.Data(), "abcdefgh", 5), dst.Data());
-    EXPECT_STREQ(dst.Data(), "abcde");
-    GuardedBuffer one(1);
-    EXPECT_STREQ(_lstrncpy(one.Data(), "abc", 0), "");
-    char sz[10] = "#########";
-    EXPECT_STREQ(_lstrncpy(sz, "ab", 8), "ab");
-    EXPECT_EQ(sz[3], '#');   // nothing after the source's terminator
-}
-
-TEST(Lstrfill, SizesOneZeroAndNegativeStayInsideTheBuffer)
-{
-    GuardedBuffer four(4);
-    _lstrfill(four.Data(), 4, '-');
-    EXPECT_STREQ(four.Data(), "---");
+    GuardedBuffer six(6);
+    EXPECT_STREQ(_lstrncpy(six.Data(), "abcdefgh", 5), "abcde");
+    _lstrfill(six.Data(), 6, '-');
+    EXPECT_STREQ(six.Data(), "-----");
+    EXPECT_STREQ(_lstrtokncpy(six.Data(), "  abcdefgh ij", 6), "abcde");
     for (int nSize : { 1, 0, -1, INT_MIN }) {
-        Fenced buf(nSize);
-        _lstrfill(buf.Data(), nSize, '-');   // with no room, a write at [0] faults
+        Fenced a(nSize), b(nSize), c(nSize);   // with no room, a write at [0] faults
+        _lstrfill(a.Data(), nSize, '-');
+        _lstrformat(b.Data(), "abc", nSize, 2);
+        EXPECT_EQ(_lstrtokncpy(c.Data(), "abc", nSize), c.Data());
         if (nSize == 1) {
-            EXPECT_STREQ(buf.Data(), "");
+            EXPECT_STREQ(a.Data(), "");
+            EXPECT_STREQ(b.Data(), "");
+            EXPECT_STREQ(c.Data(), "");
         }
-        EXPECT_EQ(buf.Canary(), '#') << nSize;
+        EXPECT_EQ(a.Canary(), '#') << nSize;
+        EXPECT_EQ(b.Canary(), '#') << nSize;
+        EXPECT_EQ(c.Canary(), '#') << nSize;
     }
 }
 
@@ -72,61 +66,35 @@ TEST(Lstrformat, AlignsInAFieldOfWidthLessOneAndCutsOnTheRight)
         _lstrformat(dst.Data(), "abcdefgh", 6, nAlign);
         EXPECT_STREQ(dst.Data(), "abcde") << nAlign;
     }
-    Fenced one(1), none(0);
-    _lstrformat(one.Data(), "abc", 1, 2);
-    EXPECT_STREQ(one.Data(), "");
-    _lstrformat(none.Data(), "abc", 0, 2);
-    _lstrformat(none.Data(), "abc", -3, 1);
-    EXPECT_EQ(none.Canary(), '#');
 }
 
-TEST(Lstrtokcmpi, ComparesOnlyTheFirstTokensWithoutCase)
+TEST(Tokens, FirstTokensCompareWithoutCaseAndCopyUpToWhiteSpace)
 {
     EXPECT_EQ(_lstrtokcmpi("  Abc def", "ABC\tx"), 0);
     EXPECT_LT(_lstrtokcmpi("ab", "abc"), 0);
-    EXPECT_GT(_lstrtokcmpi("abc", "ab\n"), 0);
-    EXPECT_EQ(_lstrtokcmpi("abd", "abc"), 1);
     EXPECT_EQ(_lstrtokcmpi("B", "a"), 1);   // lower-cased before the difference is taken
-    EXPECT_EQ(_lstrtokcmpi("", " \t"), 0);
-    // Bytes above the ASCII range are characters, not pointers.
-    EXPECT_EQ(_lstrtokcmpi("\xE4x", "\xE4y"), 'x' - 'y');
-    EXPECT_GT(_lstrtokcmpi("\xE4", "a"), 0);
-    char szUpper[] = "\xC4", szLower[] = "\xE4";
-    CharLowerBuffA(szUpper, 1);
-    CharLowerBuffA(szLower, 1);
-    EXPECT_EQ(_lstrtokcmpi("\xC4", "\xE4"), (BYTE)szUpper[0] - (BYTE)szLower[0]);
-}
-
-TEST(Lstrtokcpy, CopiesTheFirstTokenAndTheBoundedFormStaysInside)
-{
-    GuardedBuffer four(4);
-    EXPECT_STREQ(_lstrtokcpy(four.Data(), "\v\f abc\r\n"), "abc");
     char sz[16];
     EXPECT_STREQ(_lstrtokcpy(sz, " a\vb\tc"), "a\vb");   // a vertical tab skips but does not cut
-    GuardedBuffer three(3);
-    EXPECT_STREQ(_lstrtokncpy(three.Data(), "  abcdef ghi", 3), "ab");
-    EXPECT_STREQ(_lstrtokncpy(three.Data(), "\ta b", 3), "a");
-    for (int nSize : { 1, 0, -1 }) {
-        Fenced buf(nSize);
-        EXPECT_EQ(_lstrtokncpy(buf.Data(), "abc", nSize), buf.Data());
-        if (nSize == 1) {
-            EXPECT_STREQ(buf.Data(), "");
-        }
-        EXPECT_EQ(buf.Canary(), '#') << nSize;
-    }
+    char szTok[] = "  a,,b ";
+    LPSTR pNext = NULL;
+    EXPECT_STREQ(_lstrtok(szTok, ", ", &pNext), "a");
+    EXPECT_EQ(pNext, szTok + 4);
+    EXPECT_STREQ(_lstrtok(NULL, ", ", &pNext), "b");
+    EXPECT_EQ(_lstrtok(NULL, ", ", &pNext), nullptr);
+    EXPECT_EQ(pNext, nullptr);
+    EXPECT_EQ(_latol("  -42x"), -42);
+    EXPECT_EQ(_latol("+5"), 0);
+    EXPECT_EQ(_latol("-2147483648"), (long)INT_MIN);
 }
 
 TEST(Lstrtab, RunsOfSpacesReachingATabStopBecomeTabs)
 {
     struct { const char* in; const char* out; } cases[] = {
-        { "a       b", "a\tb" },
         { "a               b", "a\t\tb" },        // two tab stops reached
         { "abcdefg h", "abcdefg\th" },            // a single space on the stop
         { "abcd  e", "abcd  e" },                 // no stop reached
         { "a\t      b", "a\t\tb" },               // an input tab counts as one column
         { "abc     ", "abc" },                    // the tab itself is trailing white space
-        { " \t \r\n", "" },
-        { "no_white_space", "no_white_space" },
     };
     for (const auto& c : cases) {
         GuardedBuffer s = GuardedBuffer::Text(c.in);
@@ -135,45 +103,14 @@ TEST(Lstrtab, RunsOfSpacesReachingATabStopBecomeTabs)
     }
 }
 
-TEST(Lstrtok, SplitsAtAnyDelimiterAndClearsTheNextPointerAtTheEnd)
-{
-    char sz[] = "  a,,b ";
-    LPSTR pNext = NULL;
-    EXPECT_STREQ(_lstrtok(sz, ", ", &pNext), "a");
-    EXPECT_EQ(pNext, sz + 4);
-    EXPECT_STREQ(_lstrtok(NULL, ", ", &pNext), "b");
-    EXPECT_EQ(_lstrtok(NULL, ", ", &pNext), nullptr);
-    EXPECT_EQ(pNext, nullptr);
-    char szLast[] = "x;y";
-    EXPECT_STREQ(_lstrtok(szLast, ";", &pNext), "x");
-    EXPECT_STREQ(_lstrtok(NULL, ";", &pNext), "y");
-    EXPECT_EQ(pNext, nullptr);
-}
-
-TEST(Latol, ParsesOptionalMinusAndDigits)
-{
-    EXPECT_EQ(_latol("  -42x"), -42);
-    EXPECT_EQ(_latol("+5"), 0);
-    EXPECT_EQ(_latol("- 5"), 0);
-    EXPECT_EQ(_latol(""), 0);
-    EXPECT_EQ(_latol("-2147483648"), (long)INT_MIN);
-    EXPECT_EQ(_latol("4294967297"), 1);   // 32 bits, wrapped without a check
-}
-
-TEST(ChangeExt, ReplacesOrAddsTheExtensionOfTheFilePart)
+TEST(ChangeExt, ReplacesOrAddsTheExtensionOfTheFilePartOnly)
 {
     struct { LPSTR (WINAPI *pfn)(LPSTR, LPCSTR); const char* path; const char* ext; const char* out; } cases[] = {
         { _lChangeExt, "D:\\d\\f.old", ".new", "D:\\d\\f.new" },
-        { _lChangeExt, "D:\\d\\f", "txt", "D:\\d\\f.txt" },
-        { _lChangeExt, "f.a.b", "c", "f.a.c" },
         { _lChangeExt, "D:\\d.x\\f", "y", "D:\\d.x\\f.y" },    // a dot in the directory is no extension
         { _lChangeExt, "d.x/f", "y", "d.x/f.y" },
-        { _lChangeExt, "f.txt", "", "f." },
         { _lAddExt, "f.txt", "doc", "f.txt" },
-        { _lAddExt, "f", "doc", "f.doc" },
-        { _lAddExt, "f", ".doc", "f.doc" },
-        { _lAddExt, "f.", "doc", "f." },
-        { _lAddExt, "d.x\\f", "doc", "d.x\\f.doc" },
+        { _lAddExt, "d.x\\f", ".doc", "d.x\\f.doc" },
     };
     for (const auto& c : cases) {
         GuardedBuffer path(std::max(strlen(c.path), strlen(c.out)) + 1);
@@ -181,28 +118,21 @@ TEST(ChangeExt, ReplacesOrAddsTheExtensionOfTheFilePart)
         EXPECT_EQ(c.pfn(path.Data(), c.ext), path.Data());
         EXPECT_STREQ(path.Data(), c.out) << c.path << " + " << c.ext;
     }
-}
-
-TEST(ChangeExt, PathsOfMaxPathCharactersOrMoreAreLeftAlone)
-{
+    // Paths of MAX_PATH characters or more are left alone.
     std::string fits = "C:\\" + std::string(MAX_PATH - 8, 'd') + "\\f.a";
-    ASSERT_EQ(fits.size(), (size_t)MAX_PATH - 1);
     std::vector<char> buf(2 * MAX_PATH);
     strcpy(buf.data(), fits.c_str());
     EXPECT_STREQ(_lChangeExt(buf.data(), "xyz"), (fits.substr(0, fits.size() - 1) + "xyz").c_str());
     std::string tooLong = "C:\\" + std::string(MAX_PATH, 'd') + "\\f";
     strcpy(buf.data(), tooLong.c_str());
-    EXPECT_STREQ(_lChangeExt(buf.data(), "xyz"), tooLong.c_str());
     EXPECT_STREQ(_lAddExt(buf.data(), "xyz"), tooLong.c_str());
 }
 
 TEST(SeparateFile, SplitsAtTheLastColonOrBackslash)
 {
     struct { const char* path; const char* dir; const char* file; } cases[] = {
-        { "D:\\work\\a.txt", "D:\\work", "a.txt" },
         { "D:a.txt", "D", "a.txt" },
         { "D:\\a.txt", "D:", "a.txt" },
-        { "\\a", "", "a" },
         { "D:\\work\\", "D:\\work", "" },
         { "d/e.txt", "", "d/e.txt" },
     };
