@@ -36,6 +36,10 @@ CString GetBexRelease()
 HKEY GetBexAppRegistryKey(HKEY hBaseKey, BOOL bWrite)
 {
     KELM_ASSERT(hBaseKey == HKEY_CURRENT_USER || hBaseKey == HKEY_LOCAL_MACHINE);
+    // Past an ignored report, another hive with a "Software" key (the current hardware
+    // profile's) would take the values and the call would say it succeeded.
+    if (hBaseKey != HKEY_CURRENT_USER && hBaseKey != HKEY_LOCAL_MACHINE)
+        return NULL;
     CString strRelease = GetBexRelease();
     REGSAM sam = Access(bWrite);
     HKEY hSoftKey = NULL;

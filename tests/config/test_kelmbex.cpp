@@ -85,8 +85,11 @@ TEST_F(SuiteProfile, ANullEntryDeletesTheSectionAndBrokenPreconditionsAreReporte
     EXPECT_FALSE(SetBexProfileInt(HKEY_CURRENT_USER, NULL, "Stray", 1));
     EXPECT_FALSE(SetBexProfileString(HKEY_CURRENT_USER, szSec, "Name", NULL));
     EXPECT_EQ(GetBexProfileInt(HKEY_USERS, szSec, "Count", 11), 11u);
+    EXPECT_FALSE(SetBexProfileInt(HKEY_CURRENT_CONFIG, szSec, "Count", 1));
+    EXPECT_FALSE(suite::KeyExists(HKEY_CURRENT_CONFIG, suite::Branch()));
     const char* hive = "hBaseKey == HKEY_CURRENT_USER || hBaseKey == HKEY_LOCAL_MACHINE";
-    ExpectAssertions(catcher, { "lpszSection != NULL", "lpszSection != NULL", "lpszSection != NULL", "lpszValue != NULL", hive, hive });
+    ExpectAssertions(catcher, { "lpszSection != NULL", "lpszSection != NULL", "lpszSection != NULL", "lpszValue != NULL",
+                                hive, hive, hive, hive, hive });
     EXPECT_STREQ(GetBexProfileString(HKEY_CURRENT_USER, szSec, "Name", ""), "kept");
     EXPECT_EQ(suite::Query(HKEY_CURRENT_USER, suite::Branch(), "Stray"), "");
 }
