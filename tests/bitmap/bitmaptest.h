@@ -67,7 +67,7 @@ template <class T> T At(const std::string& bytes, size_t offset)
 template <class T> std::string Put(std::string bytes, size_t offset, T value)
 {
     if (offset + sizeof(T) <= bytes.size())
-        memcpy(&bytes[offset], &value, sizeof(T));
+        bytes.replace(offset, sizeof(T), (const char*)&value, sizeof(T));
     return bytes;
 }
 

@@ -140,8 +140,9 @@ void Check(const std::string& path, const std::string& file, Canvas& canvas, int
     harness::WriteFileBytes(path, file);
     bool bLoaded = !LoadAndDraw(path, canvas, -1).empty();
     ++tally[bLoaded];
-    if (bLoaded)
+    if (bLoaded) {
         ASSERT_TRUE(LoadAndDraw(path, canvas, 0x00) == LoadAndDraw(path, canvas, 0xFF)) << "drawn from behind the block: " << s_case;
+    }
 }
 
 }  // namespace
