@@ -121,6 +121,21 @@ TEST_F(BrowseTest, OpensAtTheInitialFolderSortedAndReadsABranchWhenExpanded)
         seen.push_back(Joined(Children(hTree, hAlpha)));
         SendMessageA(hTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)hAlpha);
         seen.push_back(Joined(Children(hTree, hAlpha)));
+        // A right-click selects the item under the mouse; beside all items, or from the
+        // keyboard, it changes nothing.
+        RECT rc = {};
+        HTREEITEM hX = Next(hTree, hAlpha, TVGN_CHILD);
+        memcpy(&rc, &hX, sizeof(hX));   // the item goes in, its rectangle comes out
+        SendMessageA(hTree, TVM_GETITEMRECT, TRUE, (LPARAM)&rc);
+        POINT ptItem = { rc.left + 2, rc.top + 2 };
+        GetClientRect(hTree, &rc);
+        POINT ptBeside = { rc.right - 4, rc.bottom - 4 };
+        for (POINT pt : { ptItem, ptBeside, POINT{ -1, -1 } }) {
+            if (pt.x != -1)
+                ClientToScreen(hTree, &pt);
+            SendMessageA(hDlg, WM_CONTEXTMENU, (WPARAM)hTree, MAKELPARAM(pt.x, pt.y));
+            seen.push_back(EditText(hDlg));
+        }
         // As the user's click on the button does: the control asks before it collapses.
         NMTREEVIEWA nm = {};
         nm.hdr = { hTree, 1000, (UINT)TVN_ITEMEXPANDINGA };
@@ -131,7 +146,8 @@ TEST_F(BrowseTest, OpensAtTheInitialFolderSortedAndReadsABranchWhenExpanded)
         Click(hDlg, IDCANCEL);
     } });
     EXPECT_FALSE(BrowseForFolderDialog("Pick a Folder", "Folder:", "c:\\bt\\projects\\demo\\", m_szResult, 0));
-    EXPECT_EQ(seen, (Names{ "Pick a Folder", "Folder:", "C:\\bt\\Projects\\Demo", "Demo: alpha,beta,Demo,Zeta; ", "<>", "x", "<>" }));
+    EXPECT_EQ(seen, (Names{ "Pick a Folder", "Folder:", "C:\\bt\\Projects\\Demo", "Demo: alpha,beta,Demo,Zeta; ", "<>", "x",
+                           "C:\\bt\\Projects\\alpha\\x", "C:\\bt\\Projects\\alpha\\x", "C:\\bt\\Projects\\alpha\\x", "<>" }));
 }
 
 TEST_F(BrowseTest, AMissingFolderOrDriveFallsBackToWhatExists)
