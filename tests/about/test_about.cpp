@@ -164,6 +164,11 @@ TEST_F(AboutTest, SplashWindowClosesItselfAndLeavesAnAboutBoxPainting)
     EXPECT_TRUE(IsWindowVisible(hSplash));
     EXPECT_EQ(GetDlgItem(hSplash, IDOK), (HWND)NULL);
     EXPECT_EQ(ItemText(hSplash, 1318) + "|" + ItemText(hSplash, 906), "Editor Pro|Version 2.1");
+    // No owner yet: centred over the screen.
+    RECT rc;
+    GetWindowRect(hSplash, &rc);
+    EXPECT_NEAR((rc.left + rc.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((rc.top + rc.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
     bool bSplashAtFirst = false, bSplashLater = true;
     COLORREF crLogo = 0;
     DialogDriver driver({ [&](HWND) { bSplashAtFirst = IsWindow(hSplash) != FALSE; },
