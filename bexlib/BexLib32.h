@@ -23,7 +23,7 @@
 #include "cpu/Cpu.h"
 #include "print/PageStatus.h"
 #include "print/PagePrinter.h"
-#include "version/VersionInfo.h"
+#include "verinfo/VersionInfo.h"
 #include "archive/Archive.h"
 #include "version/VersionReport.h"
 #include "ui/HorzListbox.h"

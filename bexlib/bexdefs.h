@@ -15,3 +15,9 @@
 #endif
 
 #define BEXAPI WINAPI
+
+#ifdef BEX_BUILDING_LIBRARY
+// The library's own module, set by the entry point before anything else runs: every resource
+// of the library is loaded from here.
+extern HINSTANCE g_hBexLib;
+#endif

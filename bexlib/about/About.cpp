@@ -1,3 +1,4 @@
+#include "About.h"
 #include "AboutState.h"
 #include "../frame/bexlib32.h"
 

@@ -4,22 +4,7 @@
 // the window exists: the caller keeps it, and the texts it points to, alive until then.
 #pragma once
 
-#include "../bexdefs.h"
-
-// Called by "&More Info..."; typically opens the version information window.
-typedef void (*BEXMOREINFOPROC)(void);
-
-struct BexAboutInfo
-{
-    HWND hWndOwner;              // centres the about box; its module holds the icon
-    LPCSTR lpszIcon;             // icon resource name or MAKEINTRESOURCE identifier
-    LPCSTR lpszProduct;          // the application's name
-    LPCSTR lpszProductSuffix;    // shown after the name in the title line
-    LPCSTR lpszCopyright;        // the years or holder put into the copyright line
-    LPCSTR lpszAuthor;           // after "Written by: "
-    LPCSTR lpszVersion;          // after the version label
-    BEXMOREINFOPROC pfnMoreInfo; // NULL: the about box has no "&More Info..." button
-};
+#include "AboutInfo.h"
 
 // Runs the about box; the dialog's result (1 for OK or Escape), -1 when it could not be shown.
 BEXFN int BEXAPI ShowBexAboutDlgBox(BexAboutInfo* pInfo);

@@ -1,3 +1,4 @@
+#include "About.h"
 #include "AboutState.h"
 #include "../config/BexHelp.h"
 #include "../ui/StatLink.h"

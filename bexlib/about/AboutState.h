@@ -2,7 +2,7 @@
 // record, loading the icon and the logo, and painting them.
 #pragma once
 
-#include "About.h"
+#include "AboutInfo.h"
 
 class CDIBitmapFile;
 

@@ -2,7 +2,7 @@
 // version resource and opens its chain of keys afresh.
 #include "kelmbex.h"
 #include "../frame/kelmdbg.h"
-#include "../version/VersionInfo.h"
+#include "../verinfo/VersionInfo.h"
 
 #include <string.h>
 

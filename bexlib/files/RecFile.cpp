@@ -4,6 +4,7 @@
 // size in 64 bits before they are used, so a damaged length can neither wrap around, point
 // backwards into a loop, nor make a read larger than the caller's buffer.
 #include "RecFile.h"
+#include "RotXor.h"
 #include "../frame/kelmdbg.h"
 
 #include <memory>
@@ -78,16 +79,6 @@ DWORD GetPos(HANDLE hFile, DWORD* pdwPos)
 }
 
 }  // namespace
-
-DWORD RotateXor(DWORD dwSum, const void* pData, size_t cb)
-{
-    const BYTE* pb = static_cast<const BYTE*>(pData);
-    for (size_t i = 0; i < cb; ++i) {
-        dwSum ^= pb[i];
-        dwSum = (dwSum << 1) | (dwSum >> 31);
-    }
-    return dwSum;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Construction and state

@@ -5,12 +5,6 @@
 
 #include "../bexdefs.h"
 
-#ifdef BEX_BUILDING_LIBRARY
-// The running rotate-XOR checksum of record data: each byte XORed in, then the 32 bits rotated
-// left by one. The version report checks installed program files with the same rule.
-DWORD RotateXor(DWORD dwSum, const void* pData, size_t cb);
-#endif
-
 // Usage: a writer calls Create, then WriteRec (or WriteRecBegin, WriteRecData..., WriteRecEnd)
 // per record, then Close. A reader calls Open, then FindNextRec and ReadRec per record, then
 // Close. Every failure closes the file and sets the thread's last error; with the throw flag

@@ -4,11 +4,6 @@
 #include "../bexdefs.h"
 
 #ifdef BEX_BUILDING_LIBRARY
-// The library's own module: every string resource of the library is loaded from here.
-extern HINSTANCE g_hBexLib;
-// The identifier of "MsgBexAck", registered at load.
-extern UINT g_nBexAckMsg;
-
 // Makes the library's module the framework's resource handle (its templates, strings and icons
 // win over the application's) until the end of the scope, then puts back what was there, even
 // none: an application that never set one must not be left with the library's.

@@ -1,6 +1,5 @@
 #include "AckMsg.h"
 #include "PartnerWait.h"
-#include "../frame/bexlib32.h"
 
 UINT BEXAPI RegisterBexAckMessage()
 {

@@ -12,3 +12,8 @@ BEXFN UINT BEXAPI RegisterBexAckMessage();
 BEXFN LRESULT BEXAPI PostMessageAndWaitAck(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 // The receiver's answer: posts "MsgBexAck" with wParam 0 and lParam lResult to hWnd.
 BEXFN BOOL BEXAPI PostAckMessage(HWND hWnd, LPARAM lResult);
+
+#ifdef BEX_BUILDING_LIBRARY
+// The identifier of "MsgBexAck", registered by the entry point at load.
+extern UINT g_nBexAckMsg;
+#endif

@@ -1,5 +1,4 @@
 #include "strres.h"
-#include "../frame/bexlib32.h"
 
 #include <stdio.h>
 

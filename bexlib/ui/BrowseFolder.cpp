@@ -3,7 +3,7 @@
 #include "../config/BexHelp.h"
 #include "../frame/bexlib32.h"
 #include "../text/lstr.h"
-#include "../version/SortableStringArray.h"
+#include "../common/SortableStringArray.h"
 #include <shellapi.h>
 
 namespace {

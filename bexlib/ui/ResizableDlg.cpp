@@ -1,5 +1,5 @@
 #include "ResizableDlg.h"
-#include "SizeGrip.h"
+#include "../common/SizeGrip.h"
 
 BEGIN_MESSAGE_MAP(CResizableDlg, CDialog)
     ON_WM_SIZE()

@@ -1,8 +1,8 @@
 // The "APPLICATIONS" section of the version report.
 #include "InstalledFiles.h"
-#include "VersionInfo.h"
+#include "../verinfo/VersionInfo.h"
 #include "../config/Registry.h"
-#include "../files/RecFile.h"
+#include "../files/RotXor.h"
 
 #include <string.h>
 

@@ -3,8 +3,8 @@
 // "FileList.txt", and every listed file that is missing. Library-internal.
 #pragma once
 
-#include "VersionReport.h"
-#include "SortableStringArray.h"
+#include "ReportOutput.h"
+#include "../common/SortableStringArray.h"
 
 // The statuses of an installed file against its record of the installation list.
 enum {

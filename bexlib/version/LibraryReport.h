@@ -3,7 +3,7 @@
 // LIBRARIES"), each described by its ".lin" files. Library-internal.
 #pragma once
 
-#include "VersionReport.h"
+#include "ReportOutput.h"
 
 // The heading line of one library directory and its library lines, sorted.
 void ListLibraryDir(CReportOutput& out, const CString& strDirectory);

@@ -4,7 +4,7 @@
 #include "../config/kelmbex.h"
 #include "../frame/bexlib32.h"
 #include "../ipc/WndUtil.h"
-#include "../ui/SizeGrip.h"
+#include "../common/SizeGrip.h"
 
 #include <stdio.h>
 
