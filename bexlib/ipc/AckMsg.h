@@ -7,8 +7,9 @@
 // The identifier of the registered message "MsgBexAck".
 BEXFN UINT BEXAPI RegisterBexAckMessage();
 // Posts the message to hWnd and waits for the acknowledge, keeping the caller's windows quiet
-// meanwhile. The acknowledged result; -1 when hWnd is no longer a window, 0 after a quit message
-// (which is posted again). Call it on the thread that owns the caller's windows.
+// meanwhile. The acknowledged result, even from a receiver that closed right after answering;
+// -1 when hWnd has gone without answering; 0 after a quit message (which is posted again). Call
+// it on the thread that owns the caller's windows.
 BEXFN LRESULT BEXAPI PostMessageAndWaitAck(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 // The receiver's answer: posts "MsgBexAck" with wParam 0 and lParam lResult to hWnd.
 BEXFN BOOL BEXAPI PostAckMessage(HWND hWnd, LPARAM lResult);

@@ -99,16 +99,24 @@ BOOL BEXAPI ExchangeData(ExchangeDataBlock* pBlock)
 
     MSG msg;
     CPartnerWait::Result result;
+    int nQuitCode = 0;
     {
         CPartnerWait wait;
         result = wait.Wait(pBlock->hWndTarget, nMsgReady, msg);
+        // A quit in the queue would close the failure box at once: it is posted after the box.
+        if (result == CPartnerWait::quit)
+            nQuitCode = wait.TakeQuit();
     }
-    // The responder has read the request's name once it answers; after a failure nobody will.
-    GlobalDeleteAtom(nRequest);
-    if (result == CPartnerWait::partnerGone)
-        return Fail(hWndOwn, ERROR_INVALID_WINDOW_HANDLE);
-    if (result == CPartnerWait::quit)
-        return Fail(hWndOwn, ERROR_CANCELLED);
+    if (result != CPartnerWait::answered) {
+        // An answer hands the request's atom to the responder, which deletes it; without one
+        // nobody else will. Deleting it after an answer too would drop a reference that belongs
+        // to another program, or to an exchange running beside this one under the same name.
+        GlobalDeleteAtom(nRequest);
+        Fail(hWndOwn, result == CPartnerWait::quit ? ERROR_CANCELLED : ERROR_INVALID_WINDOW_HANDLE);
+        if (result == CPartnerWait::quit)
+            PostQuitMessage(nQuitCode);
+        return FALSE;
+    }
 
     DWORD cbReply = (DWORD)msg.wParam;
     ATOM nReply = LOWORD(msg.lParam);

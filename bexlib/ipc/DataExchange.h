@@ -6,8 +6,9 @@
 // pszMapName, a 10240-byte mapping holding the request bytes followed by zeros. The responder
 // opens that mapping, creates a named mapping with its reply, adds that name as a global atom and
 // posts "MsgDataReady" to the window in wParam, with wParam the reply's byte count and lParam the
-// atom. It keeps the reply mapping open until the requester has copied it. The requester deletes
-// both atoms; the responder deletes none.
+// atom. It keeps the reply mapping open until the requester has copied it. Each side deletes the
+// atom it was given: the responder the request's, the requester the reply's. (The requester takes
+// its request atom back only when no answer came.)
 #pragma once
 
 #include "../bexdefs.h"
@@ -31,6 +32,6 @@ struct ExchangeDataBlock
 // PostMessageAndWaitAck does). TRUE when a reply was received; on any failure the system's text
 // for the error is shown in a box owned by hWndOwn, the outputs are left as they were and the
 // result is FALSE. A target that goes away without answering fails with ERROR_INVALID_WINDOW_HANDLE,
-// a quit message with ERROR_CANCELLED (the quit is posted again), a reply count larger than the
-// reply mapping with ERROR_INVALID_DATA.
+// a quit message with ERROR_CANCELLED (the quit is posted again once the box is closed), a
+// reply count larger than the reply mapping with ERROR_INVALID_DATA.
 BEXFN BOOL BEXAPI ExchangeData(ExchangeDataBlock* pBlock);

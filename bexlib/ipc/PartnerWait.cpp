@@ -20,9 +20,12 @@ CPartnerWait::~CPartnerWait()
 CPartnerWait::Result CPartnerWait::Wait(HWND hWndPartner, UINT nMsg, MSG& msg)
 {
     for (;;) {
-        if (!IsWindow(hWndPartner))
-            return partnerGone;
         if (!PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            // The queue is looked at first: a partner that answers and then closes ("acknowledge,
+            // then quit") has put its answer there before its window went, and the answer may
+            // have come in since the queue was found empty.
+            if (!IsWindow(hWndPartner))
+                return PeekMessageA(&msg, NULL, nMsg, nMsg, PM_REMOVE) ? answered : partnerGone;
             MsgWaitForMultipleObjectsEx(0, NULL, s_dwSliceMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             continue;
         }
@@ -40,6 +43,12 @@ CPartnerWait::Result CPartnerWait::Wait(HWND hWndPartner, UINT nMsg, MSG& msg)
             DispatchMessageA(&msg);
         }
     }
+}
+
+int CPartnerWait::TakeQuit()
+{
+    m_bQuit = FALSE;
+    return m_nExitCode;
 }
 
 BOOL CPartnerWait::IsOwnWindow(HWND hWnd) const

@@ -21,6 +21,8 @@ public:
 
     // Pumps until message nMsg is taken (into msg, undispatched), or hWndPartner is no window.
     Result Wait(HWND hWndPartner, UINT nMsg, MSG& msg);
+    // The exit code of the quit that ended the wait, which the caller now posts again itself.
+    int TakeQuit();
 
 private:
     CPartnerWait(const CPartnerWait&) = delete;

@@ -68,6 +68,12 @@ static void DisturbRequester(HWND hWndRequester)
     Sleep(500);
 }
 
+static void QuitAfterAnswer(HWND hWnd)
+{
+    if (strcmp(s_pszRespondMode, WEX_RESPOND_QUIT) == 0)
+        DestroyWindow(hWnd);
+}
+
 static void AnswerExchange(HWND hWnd, HWND hWndRequester, ATOM nRequest)
 {
     static BYTE s_abReply[BEX_EXCHANGE_MAX];
@@ -84,6 +90,8 @@ static void AnswerExchange(HWND hWnd, HWND hWndRequester, ATOM nRequest)
     }
     if (hRequest)
         CloseHandle(hRequest);
+    // The request's atom is the responder's once it has its name.
+    GlobalDeleteAtom(nRequest);
 
     // An unreadable request gets an empty reply: the protocol has no way to say no, and no
     // answer at all would leave the requester waiting as long as this program runs.
@@ -102,6 +110,7 @@ static void AnswerExchange(HWND hWnd, HWND hWndRequester, ATOM nRequest)
     DWORD cbClaimed = strcmp(s_pszRespondMode, WEX_RESPOND_OVERSIZE) == 0 ? cbReply + 0x100000 : cbReply;
     DisturbRequester(hWndRequester);
     PostMessageA(hWndRequester, s_nMsgDataReady, cbClaimed, GlobalAddAtomA(szReply));
+    QuitAfterAnswer(hWnd);
 }
 
 static bool Respond(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -143,6 +152,7 @@ static bool Respond(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     }
     DisturbRequester(hWndRequester);
     PostAckMessage(hWndRequester, lResult);
+    QuitAfterAnswer(hWnd);
     return true;
 }
 
@@ -194,6 +204,8 @@ static int DemoRespond(HWND hWnd, const char* pszMode)
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    if (strcmp(pszMode, WEX_RESPOND_QUIT) == 0)
+        Sleep(3000);
     return 0;
 }
 
@@ -611,7 +623,7 @@ int main(int argc, char** argv)
     else if (strcmp(pszVerb, "about") == 0 && argc > 3)
         nResult = DemoAbout(s_mainWnd.m_hWnd, argv[2], argv[3]);
     else
-        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|partner|cpu ID...|print FILE OUTDIR|dialog [READYFILE]|capture OUTDIR|about OUTDIR FOLDER\n");
+        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy|quit]|partner|cpu ID...|print FILE OUTDIR|dialog [READYFILE]|capture OUTDIR|about OUTDIR FOLDER\n");
 
     UnhookWindowsHookEx(s_hHook);
     DestroyWindow(s_mainWnd.m_hWnd);

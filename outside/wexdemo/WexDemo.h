@@ -27,3 +27,6 @@
 #define WEX_RESPOND_DIE         "die"
 // Before each answer, clicks, keys and an invalidation are posted to the requester's window.
 #define WEX_RESPOND_NOISY       "noisy"
+// Acknowledge, then quit: the main window closes right after the first answer; the process
+// stays a few seconds more, so that a reply mapping can still be read.
+#define WEX_RESPOND_QUIT        "quit"

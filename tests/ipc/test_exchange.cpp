@@ -28,6 +28,8 @@ struct Request : ExchangeDataBlock
 
 }  // namespace
 
+// The responder deletes the request's atom, the requester the reply's: another program's
+// reference to an atom of the request's name survives every exchange.
 TEST(ExchangeData, RoundTripsEmptyOneByteAndFullRequests)
 {
     Partner partner;
@@ -35,6 +37,7 @@ TEST(ExchangeData, RoundTripsEmptyOneByteAndFullRequests)
     OwnWindow own;
     harness::MsgBoxCatcher catcher;
     Watchdog watchdog(30000, partner.Process());
+    ATOM nOthers = GlobalAddAtomA("BexTestRequest");
     for (size_t cb : { 0, 1, BEX_EXCHANGE_MAX }) {
         Request request(partner.Hwnd(), own.Hwnd(), cb);
         ASSERT_TRUE(ExchangeData(&request)) << cb;
@@ -46,9 +49,52 @@ TEST(ExchangeData, RoundTripsEmptyOneByteAndFullRequests)
         HeapFree(GetProcessHeap(), 0, request.pReceived);
     }
     EXPECT_EQ(catcher.Count(), 0u);
-    // Neither the request's atom nor the last reply's is left.
+    EXPECT_EQ(GlobalFindAtomA("BexTestRequest"), nOthers);
+    GlobalDeleteAtom(nOthers);
     EXPECT_EQ(GlobalFindAtomA("BexTestRequest"), 0);
     EXPECT_EQ(GlobalFindAtomA(("WexDemoReply." + std::to_string(partner.ProcessId()) + ".3").c_str()), 0);
+}
+
+TEST(ExchangeData, AResponderThatAnswersAndThenClosesStillDeliversItsReply)
+{
+    Partner partner(WEX_RESPOND_QUIT);
+    ASSERT_NE(partner.Hwnd(), nullptr);
+    OwnWindow own;
+    harness::MsgBoxCatcher catcher;
+    Watchdog watchdog(20000, partner.Process());
+    Request request(partner.Hwnd(), own.Hwnd(), 3);
+    ASSERT_TRUE(ExchangeData(&request));
+    EXPECT_EQ(std::string((const char*)request.pReceived, request.cbReceived), std::string(request.m_bytes.rbegin(), request.m_bytes.rend()));
+    HeapFree(GetProcessHeap(), 0, request.pReceived);
+    EXPECT_EQ(catcher.Count(), 0u);
+    EXPECT_EQ(GlobalFindAtomA(("WexDemoReply." + std::to_string(partner.ProcessId()) + ".1").c_str()), 0);
+    EXPECT_EQ(GlobalFindAtomA("BexTestRequest"), 0);
+}
+
+// The box must stay up until the user has read it: the quit comes back only afterwards.
+TEST(ExchangeData, AQuitEndsTheWaitAndIsPostedAgainAfterTheFailureBox)
+{
+    harness::Receiver silent("BexSilentReceiver");   // never answers
+    OwnWindow own;
+    harness::MsgBoxCatcher catcher;
+    bool bQuitDuringBox = true;
+    catcher.OnBox([&](const harness::MsgBox&) {
+        MSG msg;
+        bQuitDuringBox = PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
+    });
+    Request request(silent.Hwnd(), own.Hwnd(), 8);
+    PostQuitMessage(5);
+    Watchdog watchdog(20000, NULL);
+    EXPECT_FALSE(ExchangeData(&request));
+    ASSERT_EQ(catcher.Count(), 1u);
+    char sz[512] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, NULL, ERROR_CANCELLED, 0x400, sz, sizeof(sz), NULL);
+    EXPECT_EQ(catcher.Last().text, sz);
+    EXPECT_FALSE(bQuitDuringBox);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 5u);
+    EXPECT_EQ(GlobalFindAtomA("BexTestRequest"), 0);
 }
 
 TEST(ExchangeData, ATooLargeRequestADyingPartnerOrAnOverstatedReplyFailsTheExchange)
@@ -82,23 +128,32 @@ int s_nTimerCalls;
 void CALLBACK CountTimer(HWND, UINT, UINT_PTR, DWORD) { ++s_nTimerCalls; }
 }  // namespace
 
-TEST(ExchangeData, WhileWaitingOwnWindowsGetNoInputAndArePaintedAgainAfterwards)
+// Both waits: the data exchange and the acknowledged message.
+TEST(PartnerWait, WhileWaitingOwnWindowsGetNoInputAndArePaintedAgainAfterwards)
 {
-    Partner partner(WEX_RESPOND_NOISY);
-    ASSERT_NE(partner.Hwnd(), nullptr);
-    OwnWindow own;
-    // A thread timer is no window of ours: it keeps running during the wait.
-    s_nTimerCalls = 0;
-    UINT_PTR idTimer = SetTimer(NULL, 0, 50, CountTimer);
-    Request request(partner.Hwnd(), own.Hwnd(), 8);
-    Watchdog watchdog(20000, partner.Process());
-    ASSERT_TRUE(ExchangeData(&request));
-    KillTimer(NULL, idTimer);
-    HeapFree(GetProcessHeap(), 0, request.pReceived);
-    for (UINT uMsg : { WM_LBUTTONDOWN, WM_KEYDOWN, WM_CHAR, WM_PAINT })
-        EXPECT_FALSE(own.Saw(uMsg)) << "message " << uMsg << " reached the window during the wait";
-    EXPECT_GT(s_nTimerCalls, 0);
-    // The paint validated during the wait is asked for again.
-    harness::PumpFor(300);
-    EXPECT_TRUE(own.Saw(WM_PAINT));
+    for (bool bExchange : { true, false }) {
+        Partner partner(WEX_RESPOND_NOISY);
+        ASSERT_NE(partner.Hwnd(), nullptr);
+        OwnWindow own;
+        // A thread timer is no window of ours: it keeps running during the wait.
+        s_nTimerCalls = 0;
+        UINT_PTR idTimer = SetTimer(NULL, 0, 50, CountTimer);
+        Watchdog watchdog(20000, partner.Process());
+        if (bExchange) {
+            Request request(partner.Hwnd(), own.Hwnd(), 8);
+            ASSERT_TRUE(ExchangeData(&request));
+            HeapFree(GetProcessHeap(), 0, request.pReceived);
+        } else {
+            ATOM nAtom = GlobalAddMolecule("seven k");
+            EXPECT_EQ(PostMessageAndWaitAck(partner.Hwnd(), WEXM_MOLECULE_LENGTH, (WPARAM)own.Hwnd(), nAtom), 7);
+            GlobalDeleteMolecule(nAtom);
+        }
+        KillTimer(NULL, idTimer);
+        for (UINT uMsg : { WM_LBUTTONDOWN, WM_KEYDOWN, WM_CHAR, WM_PAINT })
+            EXPECT_FALSE(own.Saw(uMsg)) << "message " << uMsg << " reached the window during the wait" << (bExchange ? "" : " for the acknowledge");
+        EXPECT_GT(s_nTimerCalls, 0);
+        // The paint validated during the wait is asked for again.
+        harness::PumpFor(300);
+        EXPECT_TRUE(own.Saw(WM_PAINT)) << bExchange;
+    }
 }
