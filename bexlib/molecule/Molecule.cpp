@@ -45,30 +45,33 @@ bool ReadHex(LPCSTR psz, int nDigits, DWORD* pdwValue)
     return true;
 }
 
-// What an atom's name says about itself. A name is taken as a directory only when all of it
-// agrees: the head, a count of 1 to 26, exactly one entry per piece, pieces that exist and
-// add up to the length. A string that merely begins like a directory is plain; trusting it
-// would make GlobalDeleteMolecule drop references to atoms of other programs.
+// What an atom's name says about itself. A name is a directory when its text is one: the head,
+// a count of 1 to 26 and exactly one well-formed entry per piece, each naming a string atom.
+// A string that merely begins like a directory is plain text; taking it for a directory would
+// make GlobalDeleteMolecule drop references to atoms of other programs. A directory whose pieces
+// are gone, or do not add up to its length, is a damaged molecule, not text.
 class CMoleculeName
 {
 public:
     explicit CMoleculeName(ATOM nAtom);
 
     BOOL Exists() const { return m_bExists; }
-    // The head "*<count>;<length>;" is there, whatever follows.
-    BOOL HasDirectoryHead() const { return m_nPieces > 0; }
-    BOOL IsDirectory() const { return m_bDirectory; }
+    BOOL IsDirectory() const { return m_nPieces > 0; }
+    // Every piece found, up to the first that is gone, and they add up to the length.
+    BOOL IsWhole() const { return m_bWhole; }
     LPCSTR Name() const { return m_szName; }
+    // The pieces' text, up to the first that is gone.
     const CString& Text() const { return m_strText; }
     const ATOM* Pieces() const { return m_aPieces; }
     int PieceCount() const { return m_nPieces; }
 
 private:
-    BOOL ReadPieces();
+    BOOL ParseEntries(int nPieces);
+    void ReadPieces();
 
     char m_szName[cchPiece + 1];
     BOOL m_bExists;
-    BOOL m_bDirectory;
+    BOOL m_bWhole;
     int m_nPieces;
     DWORD m_dwLength;
     ATOM m_aPieces[nMaxPieces];
@@ -76,35 +79,43 @@ private:
 };
 
 CMoleculeName::CMoleculeName(ATOM nAtom)
-    : m_bExists(FALSE), m_bDirectory(FALSE), m_nPieces(0), m_dwLength(0)
+    : m_bExists(FALSE), m_bWhole(FALSE), m_nPieces(0), m_dwLength(0)
 {
     memset(m_szName, 0, sizeof(m_szName));
     m_bExists = GlobalGetAtomNameA(nAtom, m_szName, sizeof(m_szName)) > 0;
     DWORD dwPieces;
     if (m_bExists && m_szName[0] == '*' && ReadHex(m_szName + 1, 2, &dwPieces) && m_szName[3] == ';' &&
-        ReadHex(m_szName + 4, 4, &m_dwLength) && m_szName[8] == ';' && dwPieces > 0) {
+        ReadHex(m_szName + 4, 4, &m_dwLength) && m_szName[8] == ';' && dwPieces > 0 &&
+        dwPieces <= (DWORD)nMaxPieces && ParseEntries((int)dwPieces)) {
         m_nPieces = (int)dwPieces;
-        m_bDirectory = ReadPieces();
+        ReadPieces();
     }
 }
 
-BOOL CMoleculeName::ReadPieces()
+BOOL CMoleculeName::ParseEntries(int nPieces)
 {
-    if (m_nPieces > nMaxPieces || (int)strlen(m_szName) != cchDirHead + m_nPieces * cchDirEntry)
+    if ((int)strlen(m_szName) != cchDirHead + nPieces * cchDirEntry)
         return FALSE;
     LPCSTR pszEntry = m_szName + cchDirHead;
-    for (int i = 0; i < m_nPieces; ++i, pszEntry += cchDirEntry) {
+    for (int i = 0; i < nPieces; ++i, pszEntry += cchDirEntry) {
         DWORD dwAtom;
         if (!ReadHex(pszEntry, 8, &dwAtom) || pszEntry[8] != ';' || dwAtom < MAXINTATOM || dwAtom > 0xFFFF)
             return FALSE;
-        char szPiece[cchPiece + 1];
-        int cch = GlobalGetAtomNameA((ATOM)dwAtom, szPiece, sizeof(szPiece));
-        if (cch <= 0)
-            return FALSE;
         m_aPieces[i] = (ATOM)dwAtom;
+    }
+    return TRUE;
+}
+
+void CMoleculeName::ReadPieces()
+{
+    for (int i = 0; i < m_nPieces; ++i) {
+        char szPiece[cchPiece + 1];
+        int cch = GlobalGetAtomNameA(m_aPieces[i], szPiece, sizeof(szPiece));
+        if (cch <= 0)
+            return;
         m_strText += CString(szPiece, cch);
     }
-    return (DWORD)m_strText.GetLength() == m_dwLength;
+    m_bWhole = (DWORD)m_strText.GetLength() == m_dwLength;
 }
 
 }  // namespace
@@ -144,19 +155,19 @@ ATOM BEXAPI GlobalAddMolecule(LPCSTR lpszString)
 CString BEXAPI GlobalGetMoleculeName(ATOM nAtom)
 {
     CMoleculeName name(nAtom);
-    if (name.IsDirectory())
-        return name.Text();
-    // Pieces gone from under a directory (another program deleted the molecule too soon):
-    // worth a report, and the caller gets the name as it stands.
-    if (name.HasDirectoryHead())
+    if (!name.IsDirectory())
+        return name.Exists() ? CString(name.Name()) : CString();
+    // Pieces gone from under a directory (another program deleted the molecule too soon): worth
+    // a report, and the caller gets what was found.
+    if (!name.IsWhole())
         KelmDebug((char*)"KELM_ASSERT", (char*)"nAtoms==0 && strString.GetLength()==len", (char*)__FILE__, __LINE__);
-    return name.Exists() ? CString(name.Name()) : CString();
+    return name.Text();
 }
 
 void BEXAPI GlobalDeleteMolecule(ATOM nAtom)
 {
     CMoleculeName name(nAtom);
-    if (name.IsDirectory())
-        DeleteAtoms(name.Pieces(), name.PieceCount());
+    // Every piece, including those behind one that is gone: nothing else would ever free them.
+    DeleteAtoms(name.Pieces(), name.PieceCount());
     GlobalDeleteAtom(nAtom);
 }

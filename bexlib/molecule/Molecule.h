@@ -12,7 +12,10 @@
 
 // Stores the string and returns its atom, or 0 when it is too long or the atom table refuses it.
 BEXFN ATOM BEXAPI GlobalAddMolecule(LPCSTR lpszString);
-// The string of a molecule or of a plain atom; empty when the atom does not exist.
+// The string of a molecule or of a plain atom; empty when the atom does not exist. A molecule
+// whose pieces have gone, or do not add up to its length, gives the text of the pieces found up
+// to the first one missing, after an assertion report.
 BEX_API CString BEXAPI GlobalGetMoleculeName(ATOM nAtom);
 // Drops one reference of the molecule: of each piece and of the directory, or of the plain atom.
+// A damaged molecule loses every piece that is left.
 BEXFN void BEXAPI GlobalDeleteMolecule(ATOM nAtom);

@@ -66,7 +66,7 @@ TEST(Molecules, AStringTheTableWouldAlterIsRefusedAndNothingIsLeftBehind)
     EXPECT_FALSE(AtomExists(s510.substr(0, 255)));
 }
 
-TEST(Molecules, OnlyAConsistentDirectoryIsTakenAsOne)
+TEST(Molecules, OnlyAWellFormedDirectoryIsTakenAsOne)
 {
     ATOM nVictim = GlobalAddAtomA("victim");
     char sz[64];
@@ -74,26 +74,50 @@ TEST(Molecules, OnlyAConsistentDirectoryIsTakenAsOne)
     ATOM nDir = GlobalAddMolecule(sz);
     EXPECT_EQ(Molecule(nDir), "victim");   // whoever wrote it
     GlobalDeleteAtom(nDir);
-
-    // A wrong length: read back as the plain string it is, with a report, as a molecule deleted
-    // too soon by another program would be.
-    sprintf(sz, "*01;0005;%08X;", nVictim);
-    ATOM nFake = GlobalAddMolecule(sz);
-    {
-        harness::MsgBoxCatcher catcher;
-        EXPECT_EQ(Molecule(nFake), sz);
-        ASSERT_EQ(catcher.Count(), 1u);
-        EXPECT_NE(catcher.Last().text.find("nAtoms==0 && strString.GetLength()==len"), std::string::npos);
-    }
-    GlobalDeleteAtom(nFake);
-    // Deleting any look-alike drops no reference of the atom it names.
-    for (const char* pszFormat : { "*01;0005;%08X;", "*1B;0006;%08X;", "*01;0006;%08X;%08X;", "*02;0006;%08X;00000007;" }) {
+    // Look-alikes are plain text, read without a report, and deleting one drops no reference of
+    // the atom it names.
+    harness::MsgBoxCatcher catcher;
+    for (const char* pszFormat : { "*1B;0006;%08X;", "*01;0006;%08X;%08X;", "*02;0006;%08X;00000007;", "*01;0006;%08X" }) {
         sprintf(sz, pszFormat, nVictim, nVictim);
-        GlobalDeleteMolecule(GlobalAddMolecule(sz));
+        ATOM nAtom = GlobalAddMolecule(sz);
+        EXPECT_EQ(Molecule(nAtom), sz);
+        EXPECT_EQ(catcher.Count(), 0u) << sz;
+        GlobalDeleteMolecule(nAtom);
         EXPECT_EQ(AtomName(nVictim), "victim") << sz;
         EXPECT_FALSE(AtomExists(sz));
     }
     GlobalDeleteAtom(nVictim);
+}
+
+// Pieces deleted too soon by another program, or a length that does not add up: the reader gets
+// what was found with a report, and deleting frees every piece that is left.
+TEST(Molecules, ADamagedMoleculeReadsWhatIsFoundAndIsDeletedWhole)
+{
+    std::string s = LongText(700, 8);   // three pieces
+    for (bool bPieceGone : { true, false }) {
+        ATOM nAtom = GlobalAddMolecule(s.c_str());
+        std::string dir = AtomName(nAtom);
+        ATOM aPieces[3];
+        for (int i = 0; i < 3; ++i)
+            aPieces[i] = (ATOM)strtoul(dir.substr(9 + 9 * i, 8).c_str(), NULL, 16);
+        ATOM nDamaged = nAtom;
+        if (bPieceGone) {
+            GlobalDeleteAtom(aPieces[1]);
+        } else {
+            nDamaged = GlobalAddAtomA(("*03;02BD;" + dir.substr(9)).c_str());   // 701 characters
+            GlobalDeleteAtom(nAtom);
+        }
+        {
+            harness::MsgBoxCatcher catcher;
+            EXPECT_EQ(Molecule(nDamaged), bPieceGone ? s.substr(0, 255) : s);
+            ASSERT_EQ(catcher.Count(), 1u);
+            EXPECT_NE(catcher.Last().text.find("nAtoms==0 && strString.GetLength()==len"), std::string::npos);
+        }
+        GlobalDeleteMolecule(nDamaged);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_FALSE(AtomExists(s.substr(255 * i, 255))) << i << bPieceGone;
+        EXPECT_EQ(AtomName(nDamaged), "");
+    }
 }
 
 TEST(Molecules, AreSharedWithAnotherProcessAndCountedAcrossIt)
