@@ -8,9 +8,11 @@
 namespace {
 
 const int cchLine = 640;   // every report and verbose line is built in a buffer of this size
-// A viewer that does not take a line within this time is treated as absent, so a hung viewer
-// cannot freeze every tool that reports.
-const UINT nDeliveryTimeout = 3000;
+// A viewer the system counts as hung (it has taken no message for five seconds) is not waited
+// for at all. One that is only busy gets its line, however slow; the limit, well beyond the
+// system's own, only ends the wait on a viewer that hangs while it takes the line, which it then
+// holds up once: from then on the system counts it as hung.
+const UINT nDeliveryTimeout = 30000;
 
 enum Target { TraceViewer, ProjectManager };
 
@@ -19,8 +21,11 @@ bool Deliver(Target target, LPCSTR lpszLine, int nLength)
     HWND hWnd = FindWindowA(target == TraceViewer ? "MfxTraceWindow" : "WexWClass", NULL);
     if (hWnd == NULL)
         return false;
+    // The tag is four characters in memory order; the rest of a 64-bit dwData is zero.
+    DWORD dwTag;
+    memcpy(&dwTag, target == TraceViewer ? "twin" : "kelm", 4);
     COPYDATASTRUCT cds;
-    memcpy(&cds.dwData, target == TraceViewer ? "twin" : "kelm", 4);
+    cds.dwData = dwTag;
     cds.cbData = (DWORD)nLength;
     cds.lpData = (PVOID)lpszLine;
     CWnd* pMainWnd = AfxGetMainWnd();

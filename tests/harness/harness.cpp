@@ -103,14 +103,16 @@ void MsgBoxCatcher::Handle(HWND hBox)
 // ---------------------------------------------------------------------------------------------
 // Receiver
 
+// All of dwData, so that bytes a 64-bit sender left unset show; the tag's own four end it.
 static std::string TagOf(ULONG_PTR dwData)
 {
-    char sz[5] = {};
-    memcpy(sz, &dwData, 4);
-    return std::string(sz, 4);
+    std::string tag((const char*)&dwData, sizeof(dwData));
+    while (tag.size() > 4 && tag.back() == '\0')
+        tag.pop_back();
+    return tag;
 }
 
-Receiver::Receiver(const char* pszClass, bool bHang) : m_class(pszClass), m_bHang(bHang)
+Receiver::Receiver(const char* pszClass, bool bHang, DWORD dwTakeMs) : m_class(pszClass), m_bHang(bHang), m_dwTakeMs(dwTakeMs)
 {
     m_hReady = CreateEventA(NULL, TRUE, FALSE, NULL);
     m_hThread = CreateThread(NULL, 0, ThreadProc, this, 0, NULL);
@@ -159,6 +161,7 @@ LRESULT CALLBACK Receiver::WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM l
     switch (uMsg) {
     case WM_COPYDATA: {
         const COPYDATASTRUCT* pcds = (const COPYDATASTRUCT*)lParam;
+        Sleep(p->m_dwTakeMs);
         CopyData cd;
         cd.tag = TagOf(pcds->dwData);
         cd.bytes.assign((const char*)pcds->lpData, pcds->cbData);

@@ -49,7 +49,7 @@ private:
 // ---------------------------------------------------------------------------------------------
 // Receiver windows: a top-level window of a given class that records every WM_COPYDATA it gets.
 struct CopyData {
-    std::string tag;      // dwData as four characters in memory order
+    std::string tag;      // dwData as characters in memory order (four, unless more are set)
     std::string bytes;    // exactly cbData bytes
     UINT_PTR wParam = 0;
 };
@@ -57,7 +57,8 @@ struct CopyData {
 // In this process, on a thread of its own, so that a SendMessage to it is a real cross-thread call.
 class Receiver {
 public:
-    explicit Receiver(const char* pszClass, bool bHang = false);
+    // bHang: the thread never takes a message; dwTakeMs: each WM_COPYDATA takes that long.
+    explicit Receiver(const char* pszClass, bool bHang = false, DWORD dwTakeMs = 0);
     ~Receiver();
     HWND Hwnd() const { return m_hWnd; }
     std::vector<CopyData> Received();
@@ -68,6 +69,7 @@ private:
 
     std::string m_class;
     bool m_bHang;
+    DWORD m_dwTakeMs;
     HANDLE m_hThread = NULL;
     HANDLE m_hReady = NULL;
     HWND m_hWnd = NULL;
