@@ -55,11 +55,12 @@ void CResizableDlg::OnGetMinMaxInfo(MINMAXINFO* lpMMI)
 BOOL CResizableDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    if (!m_bRememberSize)
+    // Without an application object there is no profile: the dialog opens at its template's size.
+    CWinApp* pApp = AfxGetApp();
+    if (!m_bRememberSize || pApp == NULL)
         return FALSE;
     CString strSection;
     GetProfileSection(strSection);
-    CWinApp* pApp = AfxGetApp();
     int cx = (int)pApp->GetProfileInt(strSection, "CX", 0);
     int cy = (int)pApp->GetProfileInt(strSection, "CY", 0);
     if (cx != 0 && cy != 0)
@@ -121,12 +122,12 @@ UINT CResizableDlg::OnNcHitTest(CPoint point)
 
 void CResizableDlg::OnDestroy()
 {
-    if (m_bRememberSize && m_bResized && m_cxLast && m_cyLast && !IsZoomed()) {
+    CWinApp* pApp = AfxGetApp();
+    if (m_bRememberSize && pApp && m_bResized && m_cxLast && m_cyLast && !IsZoomed()) {
         CString strSection;
         GetProfileSection(strSection);
         CRect rect;
         GetWindowRect(&rect);
-        CWinApp* pApp = AfxGetApp();
         pApp->WriteProfileInt(strSection, "CX", rect.Width());
         pApp->WriteProfileInt(strSection, "CY", rect.Height());
     }

@@ -128,16 +128,23 @@ void CWindowPlacement::Save(const char* lpszSection, CWnd* pWnd)
 
 int BEXAPI SaveWindowPos(CWnd* pWnd, const char* lpszEntry)
 {
+    // Without an application object there is no profile to keep the corner in.
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == NULL)
+        return 0;
     RECT rc;
     pWnd->GetWindowRect(&rc);
     CString strValue;
     strValue.Format("%d,%d", (int)rc.left, (int)rc.top);
-    return AfxGetApp()->WriteProfileString(c_szWindowPosSection, lpszEntry, strValue);
+    return pApp->WriteProfileString(c_szWindowPosSection, lpszEntry, strValue);
 }
 
 int BEXAPI RestoreWindowPos(CWnd* pWnd, const char* lpszEntry)
 {
-    CString strValue = AfxGetApp()->GetProfileString(c_szWindowPosSection, lpszEntry);
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == NULL)
+        return 0;
+    CString strValue = pApp->GetProfileString(c_szWindowPosSection, lpszEntry);
     if (strValue.IsEmpty())
         return 0;
     int x, y;

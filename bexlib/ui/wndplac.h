@@ -36,6 +36,7 @@ private:
     static BOOL CALLBACK EnumWndProc(HWND hWnd, LPARAM lParam);
 };
 
+// Stores pWnd's top-left corner; 0 when it cannot be stored (also without an application object).
 BEXFN int BEXAPI SaveWindowPos(CWnd* pWnd, const char* lpszEntry);
 // Moves pWnd to the stored corner, kept on the desktop; 0 when nothing usable is stored.
 BEXFN int BEXAPI RestoreWindowPos(CWnd* pWnd, const char* lpszEntry);

@@ -251,3 +251,30 @@ TEST_F(BrowseTest, ResizesItsControlsRemembersItsSizeAndOpensHelp)
 }
 
 }  // namespace
+
+// The dialog works without an application object: no size is read or stored, and the corner
+// helpers store and restore nothing.
+BEX_CHILD(browse_without_app)
+{
+    char szResult[MAX_PATH] = "";
+    DialogDriver driver({ [](HWND hDlg) {
+        RECT rc;
+        GetWindowRect(hDlg, &rc);
+        SetWindowPos(hDlg, NULL, 0, 0, rc.right - rc.left + 40, rc.bottom - rc.top + 40, SWP_NOMOVE | SWP_NOZORDER);
+        SetDlgItemTextA(hDlg, 1001, "C:\\windows");
+        Click(hDlg, IDOK);
+    } });
+    BOOL bChosen = BrowseForFolderDialog(NULL, NULL, "C:\\", szResult, 0);
+    CWnd wnd;
+    wnd.m_hWnd = CreateWindowA("STATIC", "", WS_POPUP, 10, 10, 20, 20, NULL, NULL, NULL, NULL);
+    int nSaved = SaveWindowPos(&wnd, "Corner"), nRestored = RestoreWindowPos(&wnd, "Corner");
+    DestroyWindow(wnd.Detach());
+    printf("%d %s %d %d\n", bChosen, szResult, nSaved, nRestored);
+}
+
+TEST(BrowseWithoutApplication, WorksAndKeepsNoSize)
+{
+    harness::ChildResult r = harness::RunChild("browse_without_app");
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(r.output, "1 C:\\windows 0 0\r\n");
+}
