@@ -301,8 +301,6 @@ static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
     // The page's handle is the writer's from here on; it leaves the DC only while a page is written.
     CDIBitmap pageFile(page);
     HBITMAP hPage = (HBITMAP)page.Detach();
-    // Text on white paper needs no background boxes (and Wine places them wrongly in MM_LOMETRIC).
-    dc.SetBkMode(TRANSPARENT);
 
     CPrintInfo info;
     CPagePrinter printer;
