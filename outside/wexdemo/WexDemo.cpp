@@ -328,6 +328,64 @@ static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
     return nResult;
 }
 
+// The same text through a printer driver: the framework's print loop as an application's view
+// runs it, on the named printer (the default one when pszPrinter is NULL), its output written
+// to the file pszOutput instead of the printer's port.
+static int DemoPrintOnPrinter(LPCSTR pszFile, LPCSTR pszOutput, LPCSTR pszPrinter)
+{
+    char szDefault[MAX_PATH];
+    DWORD cchDefault = sizeof(szDefault);
+    if (pszPrinter == NULL && !GetDefaultPrinterA(szDefault, &cchDefault)) {
+        fprintf(stderr, "no default printer\n");
+        return 1;
+    }
+    if (pszPrinter == NULL)
+        pszPrinter = szDefault;
+    CStdioFile file;
+    if (!file.Open(pszFile, CFile::modeRead | CFile::shareDenyWrite)) {
+        fprintf(stderr, "cannot open %s\n", pszFile);
+        return 1;
+    }
+    HDC hdc = CreateDCA(NULL, pszPrinter, NULL, NULL);
+    if (hdc == NULL) {
+        fprintf(stderr, "cannot open printer %s\n", pszPrinter);
+        return 1;
+    }
+    CDC dc;
+    dc.Attach(hdc);
+    CPrintInfo info;
+    CPagePrinter printer;
+    int nResult = 1;
+    if (!printer.OnBeginPrinting(&dc, &info, &file))
+        fprintf(stderr, "%s could not be read to its end\n", pszFile);
+    else {
+        // Wine's spooler writes over an existing output file without cutting it short.
+        DeleteFileA(pszOutput);
+        DOCINFOA di = { sizeof(di), "Wex Demo report", pszOutput, NULL, 0 };
+        if (StartDocA(hdc, &di) <= 0)
+            fprintf(stderr, "printer %s refused the job\n", pszPrinter);
+        else {
+            nResult = 0;
+            for (info.m_nCurPage = 1; info.m_nCurPage <= info.GetMaxPage() && nResult == 0; ++info.m_nCurPage) {
+                if (StartPage(hdc) <= 0 || !printer.PrintOnePage(&dc, &info, TRUE) || EndPage(hdc) <= 0)
+                    nResult = 1;
+            }
+            if (nResult == 0 && EndDoc(hdc) > 0)
+                printf("%s: %u pages on %s, a sheet of %d x %d mm at %d dpi -> %s\n", pszFile, info.GetMaxPage(), pszPrinter,
+                       dc.GetDeviceCaps(HORZSIZE), dc.GetDeviceCaps(VERTSIZE), dc.GetDeviceCaps(LOGPIXELSY), pszOutput);
+            else {
+                AbortDoc(hdc);
+                fprintf(stderr, "printing on %s failed\n", pszPrinter);
+                nResult = 1;
+            }
+        }
+    }
+    printer.OnEndPrinting(&dc, &info);
+    dc.Detach();
+    DeleteDC(hdc);
+    return nResult;
+}
+
 // A resizable viewer of long tabbed lines: the list stretches with the dialog and scrolls
 // sideways as far as its widest line, the address below it is a link, and the dialog comes
 // back where it was last closed. In the demo it opens, grows as a user would drag it, and
@@ -598,6 +656,8 @@ int main(int argc, char** argv)
         nResult = DemoRespond(s_mainWnd.m_hWnd, argc > 2 ? argv[2] : WEX_RESPOND_NORMAL);
     else if (strcmp(pszVerb, "print") == 0 && argc > 3)
         nResult = DemoPrint(argv[2], argv[3]);
+    else if (strcmp(pszVerb, "printer") == 0 && argc > 3)
+        nResult = DemoPrintOnPrinter(argv[2], argv[3], argc > 4 ? argv[4] : NULL);
     else if (strcmp(pszVerb, "partner") == 0)
         nResult = DemoPartner(s_mainWnd.m_hWnd);
     else if (strcmp(pszVerb, "cpu") == 0)
@@ -609,7 +669,7 @@ int main(int argc, char** argv)
     else if (strcmp(pszVerb, "about") == 0 && argc > 3)
         nResult = DemoAbout(s_mainWnd.m_hWnd, argv[2], argv[3]);
     else
-        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|partner|cpu ID...|print FILE OUTDIR|dialog [READYFILE]|capture OUTDIR|about OUTDIR FOLDER\n");
+        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|partner|cpu ID...|print FILE OUTDIR|printer FILE OUTPUT [PRINTER]|dialog [READYFILE]|capture OUTDIR|about OUTDIR FOLDER\n");
 
     UnhookWindowsHookEx(s_hHook);
     DestroyWindow(s_mainWnd.m_hWnd);
