@@ -203,15 +203,17 @@ static int TalkToPartner(HWND hWnd)
 {
     ExecAppInfo info = {};
     if (!ExecApp(0, "tools\\wexdemo", "respond", &info, SW_SHOWNOACTIVATE)) {
-        printf("ExecApp could not start WexDemo.exe\n");
+        fprintf(stderr, "ExecApp could not start WexDemo.exe\n");
         return 1;
     }
     char szClass[64] = "";
     GetClassNameA(info.hWndMain, szClass, sizeof(szClass));
     printf("ExecApp started process %lu; main window of class \"%s\" found: %s; running: %s\n", info.dwProcessId,
            szClass, info.hWndMain ? "yes" : "no", IsAppRunning(&info) ? "yes" : "no");
-    if (info.hWndMain == NULL)
+    if (info.hWndMain == NULL) {
+        fprintf(stderr, "the partner's main window was not found\n");
         return 1;
+    }
 
     static const char s_szBlock[] = "Block of data for the partner: CPU V2M15 firmware 0B0";
     ExchangeDataBlock block = {};
@@ -245,7 +247,11 @@ static int TalkToPartner(HWND hWnd)
     for (int i = 0; i < 100 && IsAppRunning(&info); ++i)
         Sleep(50);
     printf("partner closed; running: %s\n", IsAppRunning(&info) ? "yes" : "no");
-    return lLength == strLong.GetLength() ? 0 : 1;
+    if (lLength != strLong.GetLength()) {
+        fprintf(stderr, "the partner acknowledged %ld characters of %d\n", (long)lLength, strLong.GetLength());
+        return 1;
+    }
+    return 0;
 }
 
 static int DemoPartner(HWND hWnd)
@@ -283,7 +289,7 @@ static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
 {
     CStdioFile file;
     if (!file.Open(pszFile, CFile::modeRead | CFile::shareDenyWrite)) {
-        printf("cannot open %s\n", pszFile);
+        fprintf(stderr, "cannot open %s\n", pszFile);
         return 1;
     }
     CDC dc;
@@ -306,7 +312,7 @@ static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
     CPagePrinter printer;
     int nResult = 0;
     if (!printer.OnBeginPrinting(&dc, &info, &file)) {
-        printf("%s could not be read to its end\n", pszFile);
+        fprintf(stderr, "%s could not be read to its end\n", pszFile);
         nResult = 1;
     } else {
         printf("%s: %u pages on a sheet of %d x %d mm, %ld x %ld pixels\n", pszFile, info.GetMaxPage(),
@@ -317,8 +323,10 @@ static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
             CString strPath;
             strPath.Format("%s\\page%u.bmp", pszOutDir, info.m_nCurPage);
             dc.SelectObject(pOldBitmap);
-            if (pageFile.Save(strPath, 24, CDIBitmap::uncompressed, NULL) != CDIBitmap::saveOk)
+            if (pageFile.Save(strPath, 24, CDIBitmap::uncompressed, NULL) != CDIBitmap::saveOk) {
+                fprintf(stderr, "cannot write %s\n", (LPCSTR)strPath);
                 nResult = 1;
+            }
             dc.SelectObject(CBitmap::FromHandle(hPage));
             printf("page %u -> %s\n", info.m_nCurPage, (LPCSTR)strPath);
         }
@@ -525,16 +533,20 @@ static int DemoCapture(HWND hWnd, LPCSTR pszOutDir)
         int nSaved = SaveWindowPicture(hWnd, strPath, save.nBitCount, save.eCompression);
         printf("%d x %d window saved at %d bits%s -> %s: result %d\n", rc.Width(), rc.Height(), save.nBitCount,
                save.eCompression == CDIBitmap::rle8 ? " run-length" : "", (LPCSTR)strPath, nSaved);
-        if (nSaved != CDIBitmap::saveOk && save.eCompression == CDIBitmap::uncompressed)
+        if (nSaved != CDIBitmap::saveOk && save.eCompression == CDIBitmap::uncompressed) {
+            fprintf(stderr, "cannot write %s\n", (LPCSTR)strPath);
             nResult = 1;
+        }
     }
 
     CString strPath;
     strPath.Format("%s\\capture24.bmp", pszOutDir);
     int bLoaded = 0;
     CDIBitmapFile file(strPath, &bLoaded);
-    if (!bLoaded)
+    if (!bLoaded) {
+        fprintf(stderr, "cannot load %s back\n", (LPCSTR)strPath);
         return 1;
+    }
     printf("loaded back: %u x %u pixels\n", file.GetWidth(), file.GetHeight());
     int cx = file.GetWidth() * 2, cy = file.GetHeight() * 2;
     CBitmap stretched;
@@ -609,8 +621,10 @@ static int DemoAbout(HWND hWnd, LPCSTR pszOutDir, LPCSTR pszFolder)
     BexAboutInfo info = { NULL, MAKEINTRESOURCEA(IDI_WEXDEMO), "Wex Demo", "2.0", "2026",
                           "the Tur development team", "2.0.140", NULL };
     HWND hSplash = s_hSplash = ShowBexSplashWnd(&info);
-    if (hSplash == NULL)
+    if (hSplash == NULL) {
+        fprintf(stderr, "the splash window could not be made\n");
         return 1;
+    }
     DWORD dwStart = GetTickCount();
     PumpFor(500);
     PictureOf(hSplash, "splash.bmp");
@@ -636,8 +650,17 @@ static int DemoAbout(HWND hWnd, LPCSTR pszOutDir, LPCSTR pszFolder)
     return bChosen ? 0 : 1;
 }
 
+static const char s_szUsage[] =
+    "usage: WexDemo trace | quit-viewer | respond [normal|oversize|die|noisy] | partner | cpu ID...\n"
+    "       WexDemo print FILE OUTDIR | printer FILE OUTPUT [PRINTER]\n"
+    "       WexDemo dialog [READYFILE] | capture OUTDIR | about OUTDIR FOLDER\n";
+
 int main(int argc, char** argv)
 {
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        fputs(s_szUsage, stdout);
+        return 0;
+    }
     static CWnd s_mainWnd;
     s_mainWnd.m_hWnd = CreateMainWindow();
     theApp.m_pMainWnd = &s_mainWnd;
@@ -652,6 +675,8 @@ int main(int argc, char** argv)
         if (hViewer)
             PostMessageA(hViewer, WM_CLOSE, 0, 0);
         nResult = hViewer ? 0 : 1;
+        if (hViewer == NULL)
+            fprintf(stderr, "no trace viewer is running\n");
     } else if (strcmp(pszVerb, "respond") == 0)
         nResult = DemoRespond(s_mainWnd.m_hWnd, argc > 2 ? argv[2] : WEX_RESPOND_NORMAL);
     else if (strcmp(pszVerb, "print") == 0 && argc > 3)
@@ -669,7 +694,7 @@ int main(int argc, char** argv)
     else if (strcmp(pszVerb, "about") == 0 && argc > 3)
         nResult = DemoAbout(s_mainWnd.m_hWnd, argv[2], argv[3]);
     else
-        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy]|partner|cpu ID...|print FILE OUTDIR|printer FILE OUTPUT [PRINTER]|dialog [READYFILE]|capture OUTDIR|about OUTDIR FOLDER\n");
+        fputs(s_szUsage, stderr);
 
     UnhookWindowsHookEx(s_hHook);
     DestroyWindow(s_mainWnd.m_hWnd);
