@@ -4,6 +4,7 @@
 #include "harness.h"
 #include "BexLib32.h"
 #include <gtest/gtest.h>
+#include <vector>
 
 // A known text in the framework's print loop, as an application's view prints it. Beside the
 // PostScript lie the lines that must come out, in order, and the number of pages laid out.
@@ -57,4 +58,15 @@ TEST(PagePrinterOnPrinter, AKnownTextGoesThroughTheDriverPageByPage)
     DeleteDC(hdc);
     file.Close();
     harness::WriteFileBytes(dir + "pages.txt", std::to_string(info.GetMaxPage()) + "\n");
+}
+
+// The printers Wine lists, one a line: run by run-printer.sh once the scheduler has gone.
+BEX_CHILD(printers)
+{
+    DWORD cb = 0, nPrinters = 0;
+    EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 4, NULL, 0, &cb, &nPrinters);
+    std::vector<BYTE> buf(cb + 1);
+    if (EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 4, buf.data(), cb, &cb, &nPrinters))
+        for (DWORD i = 0; i < nPrinters; ++i)
+            printf("%s\n", ((PRINTER_INFO_4A*)buf.data())[i].pPrinterName);
 }
