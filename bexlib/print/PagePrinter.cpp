@@ -226,6 +226,9 @@ int CPagePrinter::PrintOnePage(CDC* pDC, CPrintInfo* pInfo, int bPrint)
 
     CDCStateKeeper keeper(pDC);
     pDC->SetMapMode(MM_LOMETRIC);
+    // Text on paper needs no background of its own; an opaque one is placed a line too high by
+    // some drivers in this mapping mode and blots out the line above.
+    pDC->SetBkMode(TRANSPARENT);
     CSize sizeSheet = GetSizeSheet(pDC);
     SelectCurrentFont(pDC);
 

@@ -215,15 +215,17 @@ static int TalkToPartner(HWND hWnd)
 {
     ExecAppInfo info = {};
     if (!ExecApp(0, "tools\\wexdemo", "respond", &info, SW_SHOWNOACTIVATE)) {
-        printf("ExecApp could not start WexDemo.exe\n");
+        fprintf(stderr, "ExecApp could not start WexDemo.exe\n");
         return 1;
     }
     char szClass[64] = "";
     GetClassNameA(info.hWndMain, szClass, sizeof(szClass));
     printf("ExecApp started process %lu; main window of class \"%s\" found: %s; running: %s\n", info.dwProcessId,
            szClass, info.hWndMain ? "yes" : "no", IsAppRunning(&info) ? "yes" : "no");
-    if (info.hWndMain == NULL)
+    if (info.hWndMain == NULL) {
+        fprintf(stderr, "the partner's main window was not found\n");
         return 1;
+    }
 
     static const char s_szBlock[] = "Block of data for the partner: CPU V2M15 firmware 0B0";
     ExchangeDataBlock block = {};
@@ -257,7 +259,11 @@ static int TalkToPartner(HWND hWnd)
     for (int i = 0; i < 100 && IsAppRunning(&info); ++i)
         Sleep(50);
     printf("partner closed; running: %s\n", IsAppRunning(&info) ? "yes" : "no");
-    return lLength == strLong.GetLength() ? 0 : 1;
+    if (lLength != strLong.GetLength()) {
+        fprintf(stderr, "the partner acknowledged %ld characters of %d\n", (long)lLength, strLong.GetLength());
+        return 1;
+    }
+    return 0;
 }
 
 static int DemoPartner(HWND hWnd)
@@ -295,7 +301,7 @@ static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
 {
     CStdioFile file;
     if (!file.Open(pszFile, CFile::modeRead | CFile::shareDenyWrite)) {
-        printf("cannot open %s\n", pszFile);
+        fprintf(stderr, "cannot open %s\n", pszFile);
         return 1;
     }
     CDC dc;
@@ -313,14 +319,12 @@ static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
     // The page's handle is the writer's from here on; it leaves the DC only while a page is written.
     CDIBitmap pageFile(page);
     HBITMAP hPage = (HBITMAP)page.Detach();
-    // Text on white paper needs no background boxes (and Wine places them wrongly in MM_LOMETRIC).
-    dc.SetBkMode(TRANSPARENT);
 
     CPrintInfo info;
     CPagePrinter printer;
     int nResult = 0;
     if (!printer.OnBeginPrinting(&dc, &info, &file)) {
-        printf("%s could not be read to its end\n", pszFile);
+        fprintf(stderr, "%s could not be read to its end\n", pszFile);
         nResult = 1;
     } else {
         printf("%s: %u pages on a sheet of %d x %d mm, %ld x %ld pixels\n", pszFile, info.GetMaxPage(),
@@ -331,14 +335,74 @@ static int DemoPrint(LPCSTR pszFile, LPCSTR pszOutDir)
             CString strPath;
             strPath.Format("%s\\page%u.bmp", pszOutDir, info.m_nCurPage);
             dc.SelectObject(pOldBitmap);
-            if (pageFile.Save(strPath, 24, CDIBitmap::uncompressed, NULL) != CDIBitmap::saveOk)
+            if (pageFile.Save(strPath, 24, CDIBitmap::uncompressed, NULL) != CDIBitmap::saveOk) {
+                fprintf(stderr, "cannot write %s\n", (LPCSTR)strPath);
                 nResult = 1;
+            }
             dc.SelectObject(CBitmap::FromHandle(hPage));
             printf("page %u -> %s\n", info.m_nCurPage, (LPCSTR)strPath);
         }
     }
     printer.OnEndPrinting(&dc, &info);
     dc.SelectObject(pOldBitmap);
+    return nResult;
+}
+
+// The same text through a printer driver: the framework's print loop as an application's view
+// runs it, on the named printer (the default one when pszPrinter is NULL), its output written
+// to the file pszOutput instead of the printer's port.
+static int DemoPrintOnPrinter(LPCSTR pszFile, LPCSTR pszOutput, LPCSTR pszPrinter)
+{
+    char szDefault[MAX_PATH];
+    DWORD cchDefault = sizeof(szDefault);
+    if (pszPrinter == NULL && !GetDefaultPrinterA(szDefault, &cchDefault)) {
+        fprintf(stderr, "no default printer\n");
+        return 1;
+    }
+    if (pszPrinter == NULL)
+        pszPrinter = szDefault;
+    CStdioFile file;
+    if (!file.Open(pszFile, CFile::modeRead | CFile::shareDenyWrite)) {
+        fprintf(stderr, "cannot open %s\n", pszFile);
+        return 1;
+    }
+    HDC hdc = CreateDCA(NULL, pszPrinter, NULL, NULL);
+    if (hdc == NULL) {
+        fprintf(stderr, "cannot open printer %s\n", pszPrinter);
+        return 1;
+    }
+    CDC dc;
+    dc.Attach(hdc);
+    CPrintInfo info;
+    CPagePrinter printer;
+    int nResult = 1;
+    if (!printer.OnBeginPrinting(&dc, &info, &file))
+        fprintf(stderr, "%s could not be read to its end\n", pszFile);
+    else {
+        // Wine's spooler writes over an existing output file without cutting it short.
+        DeleteFileA(pszOutput);
+        DOCINFOA di = { sizeof(di), "Wex Demo report", pszOutput, NULL, 0 };
+        if (StartDocA(hdc, &di) <= 0)
+            fprintf(stderr, "printer %s refused the job\n", pszPrinter);
+        else {
+            nResult = 0;
+            for (info.m_nCurPage = 1; info.m_nCurPage <= info.GetMaxPage() && nResult == 0; ++info.m_nCurPage) {
+                if (StartPage(hdc) <= 0 || !printer.PrintOnePage(&dc, &info, TRUE) || EndPage(hdc) <= 0)
+                    nResult = 1;
+            }
+            if (nResult == 0 && EndDoc(hdc) > 0)
+                printf("%s: %u pages on %s, a sheet of %d x %d mm at %d dpi -> %s\n", pszFile, info.GetMaxPage(), pszPrinter,
+                       dc.GetDeviceCaps(HORZSIZE), dc.GetDeviceCaps(VERTSIZE), dc.GetDeviceCaps(LOGPIXELSY), pszOutput);
+            else {
+                AbortDoc(hdc);
+                fprintf(stderr, "printing on %s failed\n", pszPrinter);
+                nResult = 1;
+            }
+        }
+    }
+    printer.OnEndPrinting(&dc, &info);
+    dc.Detach();
+    DeleteDC(hdc);
     return nResult;
 }
 
@@ -481,16 +545,20 @@ static int DemoCapture(HWND hWnd, LPCSTR pszOutDir)
         int nSaved = SaveWindowPicture(hWnd, strPath, save.nBitCount, save.eCompression);
         printf("%d x %d window saved at %d bits%s -> %s: result %d\n", rc.Width(), rc.Height(), save.nBitCount,
                save.eCompression == CDIBitmap::rle8 ? " run-length" : "", (LPCSTR)strPath, nSaved);
-        if (nSaved != CDIBitmap::saveOk && save.eCompression == CDIBitmap::uncompressed)
+        if (nSaved != CDIBitmap::saveOk && save.eCompression == CDIBitmap::uncompressed) {
+            fprintf(stderr, "cannot write %s\n", (LPCSTR)strPath);
             nResult = 1;
+        }
     }
 
     CString strPath;
     strPath.Format("%s\\capture24.bmp", pszOutDir);
     int bLoaded = 0;
     CDIBitmapFile file(strPath, &bLoaded);
-    if (!bLoaded)
+    if (!bLoaded) {
+        fprintf(stderr, "cannot load %s back\n", (LPCSTR)strPath);
         return 1;
+    }
     printf("loaded back: %u x %u pixels\n", file.GetWidth(), file.GetHeight());
     int cx = file.GetWidth() * 2, cy = file.GetHeight() * 2;
     CBitmap stretched;
@@ -565,8 +633,10 @@ static int DemoAbout(HWND hWnd, LPCSTR pszOutDir, LPCSTR pszFolder)
     BexAboutInfo info = { NULL, MAKEINTRESOURCEA(IDI_WEXDEMO), "Wex Demo", "2.0", "2026",
                           "the Tur development team", "2.0.140", NULL };
     HWND hSplash = s_hSplash = ShowBexSplashWnd(&info);
-    if (hSplash == NULL)
+    if (hSplash == NULL) {
+        fprintf(stderr, "the splash window could not be made\n");
         return 1;
+    }
     DWORD dwStart = GetTickCount();
     PumpFor(500);
     PictureOf(hSplash, "splash.bmp");
@@ -592,8 +662,17 @@ static int DemoAbout(HWND hWnd, LPCSTR pszOutDir, LPCSTR pszFolder)
     return bChosen ? 0 : 1;
 }
 
+static const char s_szUsage[] =
+    "usage: WexDemo trace | quit-viewer | respond [normal|oversize|die|noisy|quit] | partner | cpu ID...\n"
+    "       WexDemo print FILE OUTDIR | printer FILE OUTPUT [PRINTER]\n"
+    "       WexDemo dialog [READYFILE] | capture OUTDIR | about OUTDIR FOLDER\n";
+
 int main(int argc, char** argv)
 {
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        fputs(s_szUsage, stdout);
+        return 0;
+    }
     static CWnd s_mainWnd;
     s_mainWnd.m_hWnd = CreateMainWindow();
     theApp.m_pMainWnd = &s_mainWnd;
@@ -608,10 +687,14 @@ int main(int argc, char** argv)
         if (hViewer)
             PostMessageA(hViewer, WM_CLOSE, 0, 0);
         nResult = hViewer ? 0 : 1;
+        if (hViewer == NULL)
+            fprintf(stderr, "no trace viewer is running\n");
     } else if (strcmp(pszVerb, "respond") == 0)
         nResult = DemoRespond(s_mainWnd.m_hWnd, argc > 2 ? argv[2] : WEX_RESPOND_NORMAL);
     else if (strcmp(pszVerb, "print") == 0 && argc > 3)
         nResult = DemoPrint(argv[2], argv[3]);
+    else if (strcmp(pszVerb, "printer") == 0 && argc > 3)
+        nResult = DemoPrintOnPrinter(argv[2], argv[3], argc > 4 ? argv[4] : NULL);
     else if (strcmp(pszVerb, "partner") == 0)
         nResult = DemoPartner(s_mainWnd.m_hWnd);
     else if (strcmp(pszVerb, "cpu") == 0)
@@ -623,7 +706,7 @@ int main(int argc, char** argv)
     else if (strcmp(pszVerb, "about") == 0 && argc > 3)
         nResult = DemoAbout(s_mainWnd.m_hWnd, argv[2], argv[3]);
     else
-        fprintf(stderr, "usage: WexDemo trace|quit-viewer|respond [normal|oversize|die|noisy|quit]|partner|cpu ID...|print FILE OUTDIR|dialog [READYFILE]|capture OUTDIR|about OUTDIR FOLDER\n");
+        fputs(s_szUsage, stderr);
 
     UnhookWindowsHookEx(s_hHook);
     DestroyWindow(s_mainWnd.m_hWnd);

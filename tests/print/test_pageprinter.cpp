@@ -285,6 +285,39 @@ TEST(PagePrinterLayout, AnOutputThatMeasuresOtherwiseLosesNoLine)
     EXPECT_EQ(Lines(pages).size(), lines.size());
 }
 
+// What reaches the paper: every line leaves its own band of ink, also on a DC left in the
+// default opaque background mode (Wine places an opaque line background one line too high in
+// MM_LOMETRIC, where it blots out the line above, on the screen and on a printer alike).
+TEST(PagePrinterLayout, EveryLineLeavesInkOnTheSheet)
+{
+    PrintJob job("Line 1\r\nLine 2\r\n\r\nLine 4\r\nLine 5\r\n");
+    ASSERT_TRUE(job.Begin());
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader = { sizeof(BITMAPINFOHEADER), 400, -200, 1, 32, BI_RGB };
+    DWORD* pBits = NULL;
+    HBITMAP hSheet = CreateDIBSection(NULL, &bmi, DIB_RGB_COLORS, (void**)&pBits, NULL, 0);
+    HDC hdc = CreateCompatibleDC(NULL);
+    HGDIOBJ hOld = SelectObject(hdc, hSheet);
+    PatBlt(hdc, 0, 0, 400, 200, WHITENESS);
+    ASSERT_EQ(GetBkMode(hdc), OPAQUE);
+    job.m_dc.SetOutputDC(hdc);
+    job.m_info.m_nCurPage = 1;
+    EXPECT_TRUE(job.m_printer.PrintOnePage(&job.m_dc, &job.m_info, TRUE));
+    job.m_dc.ReleaseOutputDC();
+
+    int nBands = 0;
+    bool bInkAbove = false;
+    for (int y = 0; y < 200; ++y) {
+        bool bInk = std::any_of(pBits + y * 400, pBits + (y + 1) * 400, [](DWORD c) { return (c & 0xFFFFFF) != 0xFFFFFF; });
+        nBands += bInk && !bInkAbove;
+        bInkAbove = bInk;
+    }
+    EXPECT_EQ(nBands, 4);
+    SelectObject(hdc, hOld);
+    DeleteDC(hdc);
+    DeleteObject(hSheet);
+}
+
 TEST(PagePrinterLayout, AnEmptyFileIsOneEmptyPage)
 {
     PrintJob empty("");

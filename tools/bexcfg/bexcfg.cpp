@@ -6,18 +6,20 @@
 //   bexcfg set SECTION ENTRY TEXT   a per-user text setting, read back at once
 //   bexcfg get SECTION ENTRY        a per-user text setting
 //
-// The exit code is 0 on success, 1 on failure, 2 for a command line it does not understand.
+// --help shows this usage. The exit code is 0 on success, 1 on failure (said on standard error),
+// 2 for a command line it does not understand.
 #include "BexLib32.h"
 #include <stdio.h>
 #include <string.h>
 
-static int Usage()
+// On standard output when asked for, else on standard error as the answer to a bad command line.
+static int Usage(FILE* pOut)
 {
-    fprintf(stderr, "usage: bexcfg install ROOT\n"
-                    "       bexcfg show\n"
-                    "       bexcfg set SECTION ENTRY TEXT\n"
-                    "       bexcfg get SECTION ENTRY\n");
-    return 2;
+    fprintf(pOut, "usage: bexcfg install ROOT\n"
+                  "       bexcfg show\n"
+                  "       bexcfg set SECTION ENTRY TEXT\n"
+                  "       bexcfg get SECTION ENTRY\n");
+    return pOut == stdout ? 0 : 2;
 }
 
 // The directories are stored as an installer might write them (with and without a trailing
@@ -71,6 +73,8 @@ static int Show()
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && strcmp(argv[1], "--help") == 0)
+        return Usage(stdout);
     if (argc == 3 && strcmp(argv[1], "install") == 0)
         return Install(argv[2]);
     if (argc == 2 && strcmp(argv[1], "show") == 0)
@@ -88,5 +92,5 @@ int main(int argc, char** argv)
         printf("%s\n", (LPCSTR)GetBexProfileString(HKEY_CURRENT_USER, argv[2], argv[3], "(default)"));
         return 0;
     }
-    return Usage();
+    return Usage(stderr);
 }

@@ -5,8 +5,8 @@
 //                      a missing installation list is reported on standard error
 //   bexinfo window     the version information window itself, until it is closed
 //
-// The exit code is 0 on success, 1 when the report cannot be written, 2 for a command line it
-// does not understand.
+// --help shows this usage. The exit code is 0 on success, 1 when the report cannot be written
+// (said on standard error), 2 for a command line it does not understand.
 #include "BexLib32.h"
 #include <stdio.h>
 #include <string.h>
@@ -25,6 +25,14 @@ public:
 
 }  // namespace
 
+// On standard output when asked for, else on standard error as the answer to a bad command line.
+static int Usage(FILE* pOut)
+{
+    fprintf(pOut, "usage: bexinfo\n"
+                  "       bexinfo window\n");
+    return pOut == stdout ? 0 : 2;
+}
+
 int main(int argc, char** argv)
 {
     if (argc == 1) {
@@ -32,13 +40,17 @@ int main(int argc, char** argv)
         _setmode(_fileno(stdout), _O_BINARY);
         CStdoutReport out;
         WriteTurVersionReport(out);
-        return fflush(stdout) == 0 ? 0 : 1;
+        if (fflush(stdout) != 0 || ferror(stdout)) {
+            fprintf(stderr, "bexinfo: the report could not be written\n");
+            return 1;
+        }
+        return 0;
     }
+    if (argc == 2 && strcmp(argv[1], "--help") == 0)
+        return Usage(stdout);
     if (argc == 2 && strcmp(argv[1], "window") == 0) {
         DisplayTurVersionInformation();
         return 0;
     }
-    fprintf(stderr, "usage: bexinfo\n"
-                    "       bexinfo window\n");
-    return 2;
+    return Usage(stderr);
 }

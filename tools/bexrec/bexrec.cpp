@@ -8,7 +8,8 @@
 //   bexrec read FILE OFFSET   the data of the record at OFFSET (as dump shows it), raw
 //
 // Nothing is shown in a box: the library is used without its throw flag and its boxes are kept
-// out of the way. Exit code 2 means the command line or the file could not be used at all.
+// out of the way. What is wrong goes to standard error. Exit code 1 means damage was found,
+// 2 that the command line or the file could not be used at all. --help shows this usage.
 #include "BexLib32.h"
 #include <fcntl.h>
 #include <io.h>
@@ -22,15 +23,16 @@ namespace {
 
 const DWORD cbPiece = 0x10000;
 
-int Usage()
+// On standard output when asked for, else on standard error as the answer to a bad command line.
+int Usage(FILE* pOut)
 {
-    fprintf(stderr, "usage: bexrec info FILE\n"
-                    "       bexrec dump FILE\n"
-                    "       bexrec verify FILE\n"
-                    "       bexrec crc FILE\n"
-                    "       bexrec create FILE TYPE VERSION DESCRIPTION [RECTYPE:RECVERSION:TEXT]...\n"
-                    "       bexrec read FILE OFFSET\n");
-    return 2;
+    fprintf(pOut, "usage: bexrec info FILE\n"
+                  "       bexrec dump FILE\n"
+                  "       bexrec verify FILE\n"
+                  "       bexrec crc FILE\n"
+                  "       bexrec create FILE TYPE VERSION DESCRIPTION [RECTYPE:RECVERSION:TEXT]...\n"
+                  "       bexrec read FILE OFFSET\n");
+    return pOut == stdout ? 0 : 2;
 }
 
 std::string SystemText(DWORD dwCode)
@@ -160,8 +162,9 @@ int Info(const char* pszFile)
     printf("file         %s\nfile type    %lu\nversion      %lu\ncreated      %s\ndescription  %s\n"
            "records      %d after the header record, %lu bytes\n",
            pszFile, dwType, dwVersion, (LPCSTR)strTime, file.GetDesc(), w.nRecords, w.dwOffset);
+    fflush(stdout);
     if (!w.reason.empty())
-        printf("then         %s, at offset 0x%08lX\n", w.reason.c_str(), w.dwOffset);
+        fprintf(stderr, "bexrec: %s: then %s, at offset 0x%08lX\n", pszFile, w.reason.c_str(), w.dwOffset);
     return w.reason.empty() ? 0 : 1;
 }
 
@@ -172,7 +175,8 @@ int Dump(const char* pszFile)
     WalkResult w = Walk(file, pszFile, true, PrintDumpLine);
     if (w.reason.empty())
         return 0;
-    printf("0x%08lX  %s\n", w.dwOffset, w.reason.c_str());
+    fflush(stdout);
+    fprintf(stderr, "bexrec: %s: %s, at offset 0x%08lX\n", pszFile, w.reason.c_str(), w.dwOffset);
     return w.dwOffset == 0 && w.dwCode != ERROR_BAD_FORMAT ? 2 : 1;
 }
 
@@ -185,10 +189,10 @@ int Verify(const char* pszFile)
         return 0;
     }
     if (w.dwOffset == 0 && w.dwCode != ERROR_BAD_FORMAT) {
-        printf("%s: cannot be read: %s\n", pszFile, w.reason.c_str());
+        fprintf(stderr, "bexrec: %s: cannot be read: %s\n", pszFile, w.reason.c_str());
         return 2;
     }
-    printf("%s: damaged: %s, at offset 0x%08lX\n", pszFile, w.reason.c_str(), w.dwOffset);
+    fprintf(stderr, "bexrec: %s: damaged: %s, at offset 0x%08lX\n", pszFile, w.reason.c_str(), w.dwOffset);
     return 1;
 }
 
@@ -234,7 +238,11 @@ int Create(int argc, char** argv)
         printf("0x%08lX  record type %lu version %lu, %u bytes\n", dwOffset, dwType, dwVersion,
                (unsigned)strlen(pszEnd + 1));
     }
-    return file.Close() ? 0 : 2;
+    if (!file.Close()) {
+        fprintf(stderr, "bexrec: %s: %s\n", argv[2], SystemText(GetLastError()).c_str());
+        return 2;
+    }
+    return 0;
 }
 
 int Read(const char* pszFile, const char* pszOffset)
@@ -260,8 +268,10 @@ int Read(const char* pszFile, const char* pszOffset)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && strcmp(argv[1], "--help") == 0)
+        return Usage(stdout);
     if (argc < 3)
-        return Usage();
+        return Usage(stderr);
     std::string verb = argv[1];
     if (verb == "info" && argc == 3)
         return Info(argv[2]);
@@ -275,5 +285,5 @@ int main(int argc, char** argv)
         return Create(argc, argv);
     if (verb == "read" && argc == 4)
         return Read(argv[2], argv[3]);
-    return Usage();
+    return Usage(stderr);
 }

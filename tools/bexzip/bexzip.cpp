@@ -4,25 +4,29 @@
 //   bexzip list ARCHIVE                             list the entries, one a line
 //   bexzip unzip ARCHIVE FOLDER                     extract every entry into FOLDER
 //
-// The archive libraries report nothing on screen (there may be no one to answer a box); the
-// exit code is 0 on success, 1 on failure, 2 for a command line it does not understand.
+// The archive libraries report nothing on screen (there may be no one to answer a box). --help
+// shows this usage. The exit code is 0 on success, 1 on failure (said on standard error), 2 for
+// a command line it does not understand.
 #include "BexLib32.h"
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-static int Usage()
+// On standard output when asked for, else on standard error as the answer to a bad command line.
+static int Usage(FILE* pOut)
 {
-    fprintf(stderr, "usage: bexzip zip ARCHIVE ITEMS [KEEPDIRS [RECURSE]]\n"
-                    "       bexzip list ARCHIVE\n"
-                    "       bexzip unzip ARCHIVE FOLDER\n");
-    return 2;
+    fprintf(pOut, "usage: bexzip zip ARCHIVE ITEMS [KEEPDIRS [RECURSE]]\n"
+                  "       bexzip list ARCHIVE\n"
+                  "       bexzip unzip ARCHIVE FOLDER\n");
+    return pOut == stdout ? 0 : 2;
 }
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && strcmp(argv[1], "--help") == 0)
+        return Usage(stdout);
     if (argc < 3)
-        return Usage();
+        return Usage(stderr);
     const char* pszVerb = argv[1];
     const char* pszArchive = argv[2];
     if (strcmp(pszVerb, "zip") == 0 && argc >= 4 && argc <= 6) {
@@ -52,5 +56,5 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    return Usage();
+    return Usage(stderr);
 }
