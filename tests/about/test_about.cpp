@@ -153,6 +153,42 @@ TEST_F(AboutTest, CentresANarrowLogoStartsAWideOneAtTheLeftAndFallsBackToItsOwn)
     EXPECT_NE(own, CLR_INVALID);
 }
 
+// With an owner the box is centred over it and takes the icon from the owner's module; without
+// one the icon comes from the application's module, which has none of that number here.
+TEST_F(AboutTest, CentresOverItsOwnerAndTakesTheIconFromTheOwnersModule)
+{
+    PutLogo(16, 16, 0, crRed, crRed);
+    HWND hOwner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 300, 200, 500, 420, NULL, NULL,
+                                GetModuleHandleA("BexLib32.dll"), NULL);
+    for (HWND hWndOwner : { hOwner, (HWND)NULL }) {
+        BexAboutInfo info = Info();
+        info.hWndOwner = hWndOwner;
+        info.lpszIcon = MAKEINTRESOURCEA(130);   // one of the library's icons
+        RECT rcBox = {};
+        int nIconPixels = 0;
+        DialogDriver driver({ [&](HWND hDlg) {
+            RedrawWindow(hDlg, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            GetWindowRect(hDlg, &rcBox);
+            HDC hdc = GetDC(hDlg);
+            COLORREF crFace = GetPixel(hdc, 4, 4);
+            for (int y = 130; y < 162; ++y)
+                for (int x = 20; x < 52; ++x)
+                    nIconPixels += GetPixel(hdc, x, y) != crFace;
+            ReleaseDC(hDlg, hdc);
+            Click(hDlg, IDOK);
+        } });
+        ShowBexAboutDlgBox(&info);
+        if (hWndOwner) {
+            EXPECT_LE(abs((rcBox.left + rcBox.right) / 2 - 550), 1);
+            EXPECT_LE(abs((rcBox.top + rcBox.bottom) / 2 - 410), 1);
+            EXPECT_GT(nIconPixels, 50);
+        } else {
+            EXPECT_EQ(nIconPixels, 0);
+        }
+    }
+    DestroyWindow(hOwner);
+}
+
 // The splash closes itself after two seconds and is really gone; an about box opened meanwhile
 // keeps its own logo and still paints it afterwards.
 TEST_F(AboutTest, SplashWindowClosesItselfAndLeavesAnAboutBoxPainting)

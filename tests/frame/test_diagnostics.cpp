@@ -90,6 +90,21 @@ TEST(KelmVerbose, WithoutATargetReturnsFalseAndShowsNothingWithOneCarriesTheMain
     EXPECT_EQ(viewer.Received()[0].wParam, (UINT_PTR)wnd.m_hWnd);
 }
 
+// Both overloads format into a box captioned with the application's title, cut at 1024 characters.
+TEST(KelmMessageBox, FormatsTextOrAResourceAndCutsAt1024Characters)
+{
+    MsgBoxCatcher catcher;
+    CWinApp app("Diag Box");
+    KelmMessageBox("value %d of %s", 5, "x");
+    KelmMessageBox((UINT)136, "a.lin");
+    KelmMessageBox("%s", std::string(3000, 'm').c_str());
+    ASSERT_EQ(catcher.Count(), 3u);
+    EXPECT_EQ(catcher.Boxes()[0].text, "value 5 of x");
+    EXPECT_EQ(catcher.Boxes()[0].caption, "Diag Box");
+    EXPECT_EQ(catcher.Boxes()[1].text, "Cannot open file 'a.lin'.");
+    EXPECT_EQ(catcher.Boxes()[2].text, std::string(1024, 'm'));
+}
+
 TEST(KelmHexDump, LayoutOfFullAndShortLines)
 {
     Receiver viewer("MfxTraceWindow");

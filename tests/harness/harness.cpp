@@ -487,6 +487,15 @@ void Click(HWND hDlg, int nID)
     SendMessageA(GetDlgItem(hDlg, nID), BM_CLICK, 0, 0);
 }
 
+UINT HitTest(HWND hWnd, int x, int y)
+{
+    RECT rc;
+    GetClientRect(hWnd, &rc);
+    POINT pt = { x < 0 ? rc.right + x : x, y < 0 ? rc.bottom + y : y };
+    ClientToScreen(hWnd, &pt);
+    return (UINT)SendMessageA(hWnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+}
+
 // --- Children under a file-size limit
 
 std::string RunChildUnderFileLimit(const char* pszName, const char* pszLoader, const std::string& dir, int nBlocks)

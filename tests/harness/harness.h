@@ -178,6 +178,10 @@ private:
 // BM_CLICK on the dialog's button nID.
 void Click(HWND hDlg, int nID);
 
+// The window's WM_NCHITTEST answer at client point (x, y); a negative coordinate counts back
+// from the client area's right or bottom edge.
+UINT HitTest(HWND hWnd, int x, int y);
+
 // Pumps this thread's messages for about nMs milliseconds.
 void PumpFor(DWORD nMs);
 

@@ -175,6 +175,9 @@ TEST_F(BrowseTest, RefusesNamesThatAreNoFolderAndSaysWhy)
     const struct { const char* pszTyped; std::string message; } cases[] = {
         { "  \\\\", "Please enter a folder name." },
         { "C:\\bt\\a*b", "Invalid folder name:\nC:\\bt\\a*b" },
+        // Folders that exist, named through dots.
+        { "C:\\bt\\..\\bt", "Invalid folder name:\nC:\\bt\\..\\bt" },
+        { "C:\\bt\\.\\Projects", "Invalid folder name:\nC:\\bt\\.\\Projects" },
         { "C:\\", "Please enter a folder name, not just a drive name." },
         { "C:\\bt\\file.txt", "Invalid folder name, this is the name of a file:\nC:\\bt\\file.txt" },
         { "C:\\bt\\nope", "Folder does not exist:\nC:\\bt\\nope" },
@@ -208,8 +211,9 @@ TEST_F(BrowseTest, RefusesNamesThatAreNoFolderAndSaysWhy)
     EXPECT_STREQ(m_szResult, "C:\\bt\\Projects");
 }
 
-// The dialog's controls follow its edges; it never gets smaller than it opened; its size is kept
-// in the profile for the next opening, though not when it is closed maximised.
+// The dialog's controls follow its edges; it never gets smaller than it opened; its grip drags
+// the corner; its size is kept in the profile for the next opening, though not when it is closed
+// maximised.
 TEST_F(BrowseTest, ResizesItsControlsRemembersItsSizeAndOpensHelp)
 {
     harness::Receiver viewer("MS_WINHELP");
@@ -217,6 +221,7 @@ TEST_F(BrowseTest, ResizesItsControlsRemembersItsSizeAndOpensHelp)
         { 1001, 0, 0, 50, 0 }, { 1000, 0, 0, 50, 30 }, { ID_HELP, 0, 30, 0, 0 }, { IDOK, 50, 30, 0, 0 } };
     Names expected, moved;
     SIZE opened = {}, shrunk = {}, closed = {}, reopened = {};
+    std::vector<UINT> hits;
     DialogDriver driver({ [&](HWND hDlg) {
         opened = WindowSize(hDlg);
         for (auto& m : moves)
@@ -228,6 +233,7 @@ TEST_F(BrowseTest, ResizesItsControlsRemembersItsSizeAndOpensHelp)
         SetWindowPos(hDlg, NULL, 0, 0, opened.cx - 80, opened.cy - 60, SWP_NOMOVE | SWP_NOZORDER);
         shrunk = WindowSize(hDlg);
         SetWindowPos(hDlg, NULL, 0, 0, closed.cx, closed.cy, SWP_NOMOVE | SWP_NOZORDER);
+        hits = { harness::HitTest(hDlg, -2, -2), harness::HitTest(hDlg, -GetSystemMetrics(SM_CXVSCROLL) - 2, -2) };
         Click(hDlg, ID_HELP);
         Click(hDlg, IDCANCEL);
     } });
@@ -235,6 +241,7 @@ TEST_F(BrowseTest, ResizesItsControlsRemembersItsSizeAndOpensHelp)
     EXPECT_EQ(moved, expected);
     EXPECT_EQ(shrunk.cx, opened.cx);
     EXPECT_EQ(shrunk.cy, opened.cy);
+    EXPECT_EQ(hits, (std::vector<UINT>{ HTBOTTOMRIGHT, HTCLIENT }));
     EXPECT_EQ((int)m_app.GetProfileInt("83", "CX", 0), closed.cx);
     EXPECT_EQ((int)m_app.GetProfileInt("83", "CY", 0), closed.cy);
     EXPECT_EQ(harness::HelpRequests(viewer.Received()), Names{ m_dirApps + "Wex.hlp|Browse for Folder dialog box" });

@@ -128,3 +128,44 @@ TEST_F(StaticLink, AGivenTargetWinsAndFailedOrEmptyOnesKeepTheColour)
     DestroyWindow(hWnd);
     EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), (CWnd*)NULL);   // detached and deleted
 }
+
+// Links over their client area: both show the hand of the system's help program, loaded once;
+// printed as "<shared> <hot spot>", or "arrow" when the help program has no hand.
+BEX_CHILD(link_cursor)
+{
+    ui::Dialog dlg{ IDD_CONTROLS };
+    CStaticLink first, second;
+    first.SubclassDlgItem(IDC_LINK, &dlg);
+    second.SubclassDlgItem(IDC_LINK_EMPTY, &dlg);
+    first.SendMessage(WM_SETCURSOR, (WPARAM)first.m_hWnd, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    HCURSOR hFirst = GetCursor();
+    HICON hLoaded = CStaticLink::g_hCursorLink;
+    second.SendMessage(WM_SETCURSOR, (WPARAM)second.m_hWnd, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ICONINFO ii = {};
+    if (hLoaded == NULL) {
+        printf("%s\n", hFirst == LoadCursor(NULL, IDC_ARROW) && GetCursor() == hFirst ? "arrow" : "other");
+    } else if (GetIconInfo(hLoaded, &ii)) {
+        printf("%s %lu,%lu\n", hFirst == hLoaded && GetCursor() == hLoaded && CStaticLink::g_hCursorLink == hLoaded ? "shared" : "apart",
+               ii.xHotspot, ii.yHotspot);
+        DeleteObject(ii.hbmMask);
+        DeleteObject(ii.hbmColor);
+    }
+}
+
+TEST(LinkCursor, TheHelpProgramsHandIsLoadedOnceForAllLinksOrTheArrowStays)
+{
+    char szWindows[MAX_PATH];
+    GetWindowsDirectoryA(szWindows, MAX_PATH);
+    std::string help = std::string(szWindows) + "\\winhlp32.exe";
+    // Wine keeps its help program in the system folder only; a stand-in with a hand of its own
+    // takes the place for the test, and goes again.
+    if (GetFileAttributesA(help.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        EXPECT_EQ(harness::RunChild("link_cursor").output.substr(0, 7), "shared ");
+        return;
+    }
+    ASSERT_TRUE(CopyFileA((harness::ModuleDir() + "test_ui.exe").c_str(), help.c_str(), TRUE));
+    std::string placed = harness::RunChild("link_cursor").output;
+    DeleteFileA(help.c_str());
+    EXPECT_EQ(placed, "shared 6,1\r\n");
+    EXPECT_EQ(harness::RunChild("link_cursor").output, "arrow\r\n");
+}

@@ -54,6 +54,27 @@ TEST(StretchDlg, GrowingMovesControlsBelowAndRightAndStretchesTheItem)
         EXPECT_EQ(Child(ahWnd[i]), expected[i]) << "control " << i;
 }
 
+// Below the minimum size nothing moves any more, so that after growing, shrinking far below it
+// and growing again the layout is the one the dialog had at that size before: nothing is lost
+// or gained on the way down.
+TEST(StretchDlg, BelowTheMinimumNothingMovesAndGrowingAgainRestoresTheLayout)
+{
+    StretchDialog dlg;
+    HWND hItem = GetDlgItem(dlg.m_hWnd, IDC_ITEM), hCorner = GetDlgItem(dlg.m_hWnd, IDC_CORNER);
+    RECT rc = ui::WindowRect(dlg.m_hWnd);
+    auto resize = [&](int dcx, int dcy) {
+        SetWindowPos(dlg.m_hWnd, NULL, 0, 0, rc.right - rc.left + dcx, rc.bottom - rc.top + dcy, SWP_NOMOVE | SWP_NOZORDER);
+        return Child(hItem) + " " + Child(hCorner);
+    };
+    const std::string designed = Child(hItem) + " " + Child(hCorner), larger = Child(hItem, 0, 0, 20, 10) + " " + Child(hCorner, 20, 10);
+    resize(40, 30);
+    std::string low = resize(-40, -40);
+    EXPECT_EQ(resize(-70, -70), low);
+    EXPECT_EQ(resize(0, 0), designed);
+    resize(-70, -70);
+    EXPECT_EQ(resize(20, 10), larger);
+}
+
 // A missing item leaves the object unbound with a report; it binds later without one, and a
 // copy stretches the same item.
 TEST(StretchDlg, AMissingItemLeavesTheObjectUnboundWithAReport)

@@ -337,6 +337,8 @@ TEST(VersionInfoWindow, ShowsTheWholeReportResizesAndRemembersWhere)
         GetWindowRect(hDlg, &rc);
         EXPECT_EQ(rc.right - rc.left, cxTemplate);
         SetWindowPos(hDlg, NULL, 30, 20, cxTemplate + 100, 500, SWP_NOZORDER);
+        EXPECT_EQ(harness::HitTest(hDlg, -2, -2), (UINT)HTBOTTOMRIGHT);   // the size grip
+        EXPECT_EQ(harness::HitTest(hDlg, -GetSystemMetrics(SM_CXVSCROLL) - 2, -2), (UINT)HTCLIENT);
         SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(ID_HELP, BN_CLICKED), (LPARAM)GetDlgItem(hDlg, ID_HELP));
         EXPECT_TRUE(viewer.Received().empty());   // posted: it comes from the dialog's own loop
     });
