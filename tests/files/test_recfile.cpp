@@ -5,6 +5,7 @@
 #include "harness.h"
 #include "BexLib32.h"
 #include <gtest/gtest.h>
+#include <random>
 #include <string.h>
 
 namespace {
@@ -138,6 +139,81 @@ TEST_F(RecFile, ASmallFileByteForByte)
     std::string bytes = harness::ReadFileBytes(m_path);
     EXPECT_EQ(bytes, FileHead(header) + Record(9, 4, "abc") + Record(9, 4, "abc"));
     EXPECT_EQ(Checksum("abc"), 0x246u);   // rotate-XOR, fixed independently of the helper
+}
+
+// Records of every size class, from empty to several times anything the object might hold in
+// memory, written whole and in pieces split at random points, with an append in the middle: the
+// file is byte for byte the one put together here, and reads back the same in random pieces.
+TEST_F(RecFile, ALongFileOfRecordsOfEverySizeByteForByte)
+{
+    std::mt19937 rng(1789);
+    auto below = [&](size_t n) { return n ? (size_t)(rng() % n) : 0; };
+    const size_t acbClass[] = { 0, 1, 64, 4096, 70000, 300000 };
+    std::string pool(600000, '\0');
+    for (char& ch : pool)
+        ch = (char)rng();
+
+    CRecFile f(FALSE);
+    ASSERT_TRUE(f.Create(m_path.c_str(), 21, 3, "long"));
+    CString strTime;
+    ASSERT_TRUE(f.GetCreationTime(strTime));
+    std::string expected = FileHead(HeaderText(21, 3, (LPCSTR)strTime, "long"));
+    std::vector<std::pair<DWORD, std::string>> recs;   // offset and data of each record
+    for (int i = 0; i < 400; ++i) {
+        if (i == 250) {
+            ASSERT_TRUE(f.Close() && f.Open(m_path.c_str(), 21, TRUE));
+        }
+        ASSERT_EQ(f.GetRecFilePointer(), expected.size()) << i;
+        size_t cb = i % 7 == 6 ? acbClass[below(6)] : below(i % 2 ? 200 : 5000);
+        std::string data = pool.substr(below(pool.size() - cb), cb);
+        recs.emplace_back((DWORD)expected.size(), data);
+        expected += Record((DWORD)i, (DWORD)i * 3, data);
+        if (i % 3) {
+            ASSERT_TRUE(f.WriteRec((DWORD)i, (DWORD)i * 3, (DWORD)cb, data.data())) << i;
+            continue;
+        }
+        ASSERT_TRUE(f.WriteRecBegin((DWORD)i, (DWORD)i * 3)) << i;
+        size_t done = 0;
+        do {
+            size_t n = below(cb - done + 1);
+            ASSERT_TRUE(f.WriteRecData(data.data() + done, (DWORD)n)) << i;
+            done += n;
+        } while (done < cb);
+        ASSERT_TRUE(f.WriteRecEnd()) << i;
+    }
+    ASSERT_TRUE(f.Close());
+    ASSERT_EQ(harness::ReadFileBytes(m_path), expected);
+
+    ASSERT_TRUE(f.Open(m_path.c_str(), 21));
+    CRecFile::tagRECHDR hdr;
+    for (size_t i = 0; i < recs.size(); ++i) {
+        ASSERT_TRUE(f.FindNextRec()) << i;
+        const std::string& data = recs[i].second;
+        std::string back(data.size(), '\0');
+        ASSERT_TRUE(f.ReadRecBegin(&hdr));
+        size_t done = 0;
+        do {
+            size_t n = below(data.size() - done + 1);
+            ASSERT_TRUE(f.ReadRecData(&back[done], (DWORD)n)) << i;
+            done += n;
+        } while (done < data.size());
+        ASSERT_TRUE(f.ReadRecEnd()) << i;
+        ASSERT_EQ(back, data) << i;
+    }
+    EXPECT_FALSE(f.FindNextRec());
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_HANDLE_EOF);
+    // Jumps back and forth, some far beyond anything read ahead, some near
+    for (int i = 0; i < 200; ++i) {
+        size_t r = i % 4 ? below(recs.size()) : recs.size() - 1 - below(3);
+        ASSERT_TRUE(f.SeekToRecord(recs[r].first)) << r;
+        ASSERT_EQ(ReadCurrent(f), recs[r].second) << r;
+        if (i % 10 == 0 && r + 1 < recs.size()) {
+            ASSERT_TRUE(f.FindNextRec());
+            EXPECT_EQ(f.GetRecType(), (DWORD)r + 1);
+        }
+    }
+    ASSERT_TRUE(f.Rewind() && f.FindNextRec() && f.FindNextRec());
+    EXPECT_EQ(ReadCurrent(f), recs[0].second);
 }
 
 TEST_F(RecFile, WalkingFilteringRewindingSeekingAndAppending)
