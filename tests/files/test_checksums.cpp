@@ -7,6 +7,7 @@
 #include "BexLib32.h"
 #include <gtest/gtest.h>
 #include <random>
+#include <string.h>
 
 namespace {
 
@@ -42,9 +43,24 @@ std::vector<Way<WORD>> CrcWays()
     return ways;
 }
 
+// A copying way, whose copy must be exact, to any alignment, and touch nothing around it.
+Way<DWORD> Copying(const char* pszName, DWORD (*pfn)(DWORD, void*, const void*, size_t))
+{
+    return { pszName, [pszName, pfn](DWORD dw, const void* pData, size_t cb) {
+                 size_t nOffset = cb % 16;
+                 std::vector<BYTE> copy(cb + 32, 0xA5);
+                 dw = pfn(dw, &copy[nOffset], pData, cb);
+                 std::vector<BYTE> expected(cb + 32, 0xA5);
+                 memcpy(&expected[nOffset], pData, cb);
+                 EXPECT_EQ(copy, expected) << pszName << ": " << cb << " bytes";
+                 return dw;
+             } };
+}
+
 std::vector<Way<DWORD>> RotXorWays()
 {
-    return { { "bytes", RotateXorBytes }, { "dwords", RotateXorDwords }, { "SSE2", RotateXorSse2 }, { "RotateXor", RotateXor } };
+    return { { "bytes", RotateXorBytes }, { "dwords", RotateXorDwords }, { "SSE2", RotateXorSse2 }, { "RotateXor", RotateXor },
+             Copying("copying SSE2", RotateXorCopySse2), Copying("RotateXorCopy", RotateXorCopy) };
 }
 
 std::vector<BYTE> RandomBytes(size_t cb, std::mt19937& rng)
