@@ -192,8 +192,13 @@ BOOL CRecFile::Close()
         clearData();
         return FALSE;
     }
-    if (!CloseHandle(m_hFile))
-        return abandon(GetLastError());
+    if (!CloseHandle(m_hFile)) {
+        DWORD dwErr = GetLastError();
+        // Gone either way: closing the value again could close a handle that another thread
+        // has been given since.
+        m_hFile = INVALID_HANDLE_VALUE;
+        return abandon(dwErr);
+    }
     m_hFile = INVALID_HANDLE_VALUE;
     clearData();
     return TRUE;

@@ -355,6 +355,91 @@ TEST_F(RecFile, AFailedCreateLeavesNoFileAndThrowsWhenAsked)
     SetCurrentDirectoryA(szOld);
 }
 
+// The library's calls of a kernel32 function, redirected through its import table.
+class CImportPatch
+{
+public:
+    CImportPatch(const char* pszFunction, void* pfnNew) : m_ppfn(FindImport(GetModuleHandleA("BexLib32.dll"), pszFunction))
+    {
+        if (m_ppfn)
+            m_pfnOld = Swap(pfnNew);
+    }
+    ~CImportPatch()
+    {
+        if (m_ppfn)
+            Swap(m_pfnOld);
+    }
+    bool Patched() const { return m_ppfn != NULL; }
+
+private:
+    static void** FindImport(HMODULE hModule, const char* pszFunction)
+    {
+        BYTE* pBase = reinterpret_cast<BYTE*>(hModule);
+        IMAGE_NT_HEADERS* pNt = reinterpret_cast<IMAGE_NT_HEADERS*>(pBase + reinterpret_cast<IMAGE_DOS_HEADER*>(pBase)->e_lfanew);
+        DWORD dwImports = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+        for (IMAGE_IMPORT_DESCRIPTOR* pDesc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + dwImports); pDesc->Name; ++pDesc) {
+            if (_stricmp(reinterpret_cast<char*>(pBase + pDesc->Name), "kernel32.dll") != 0)
+                continue;
+            IMAGE_THUNK_DATA* pName = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDesc->OriginalFirstThunk);
+            IMAGE_THUNK_DATA* pAddress = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDesc->FirstThunk);
+            for (; pName->u1.AddressOfData; ++pName, ++pAddress) {
+                if (IMAGE_SNAP_BY_ORDINAL(pName->u1.Ordinal))
+                    continue;
+                IMAGE_IMPORT_BY_NAME* pByName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(pBase + pName->u1.AddressOfData);
+                if (strcmp(reinterpret_cast<char*>(pByName->Name), pszFunction) == 0)
+                    return reinterpret_cast<void**>(&pAddress->u1.Function);
+            }
+        }
+        return NULL;
+    }
+    void* Swap(void* pfn)
+    {
+        DWORD dwOld;
+        VirtualProtect(m_ppfn, sizeof(void*), PAGE_READWRITE, &dwOld);
+        void* pfnOld = *m_ppfn;
+        *m_ppfn = pfn;
+        VirtualProtect(m_ppfn, sizeof(void*), dwOld, &dwOld);
+        return pfnOld;
+    }
+
+    void** m_ppfn;
+    void* m_pfnOld = NULL;
+};
+
+HANDLE s_hLastCreated = INVALID_HANDLE_VALUE;
+int s_nClosesOfLastCreated = 0;
+
+HANDLE WINAPI NotingCreateFileA(LPCSTR psz, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES pSa, DWORD dwHow, DWORD dwFlags, HANDLE hTemplate)
+{
+    s_hLastCreated = CreateFileA(psz, dwAccess, dwShare, pSa, dwHow, dwFlags, hTemplate);
+    s_nClosesOfLastCreated = 0;
+    return s_hLastCreated;
+}
+
+BOOL WINAPI CountingCloseHandle(HANDLE h)
+{
+    s_nClosesOfLastCreated += h == s_hLastCreated;
+    return CloseHandle(h);
+}
+
+TEST_F(RecFile, AHandleThatFailsToCloseIsNotClosedAgain)
+{
+    CImportPatch create("CreateFileA", (void*)NotingCreateFileA), close("CloseHandle", (void*)CountingCloseHandle);
+    ASSERT_TRUE(create.Patched() && close.Patched());
+    {
+        CRecFile f(FALSE);
+        ASSERT_TRUE(f.Create(m_path.c_str(), 1, 1, ""));
+        // Closed behind the object's back, the handle fails to close as any invalid one does.
+        ASSERT_TRUE(CloseHandle(s_hLastCreated));
+        EXPECT_FALSE(f.Close());
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
+        // Once only: by a second time another thread may have been given the same value.
+        EXPECT_EQ(s_nClosesOfLastCreated, 1);
+        EXPECT_FALSE(f.Close());
+    }
+    EXPECT_EQ(s_nClosesOfLastCreated, 1);
+}
+
 // A real write failure: this program run again under a file-size limit of 1024 bytes, which the
 // system enforces in the middle of a write.
 BEX_CHILD(write_over_limit)
