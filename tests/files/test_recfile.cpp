@@ -355,6 +355,28 @@ TEST_F(RecFile, AFailedCreateLeavesNoFileAndThrowsWhenAsked)
     SetCurrentDirectoryA(szOld);
 }
 
+TEST_F(RecFile, WhatWasWrittenReachesTheFileAfterAnyOtherFailureAndWithoutClose)
+{
+    CString strTime;
+    {
+        CRecFile f(FALSE);
+        ASSERT_TRUE(f.Create(m_path.c_str(), 1, 1, "") && f.GetCreationTime(strTime) && f.WriteRec(2, 1, 5, "first") &&
+                    f.WriteRecBegin(3, 1) && f.WriteRecData("part", 4));
+        EXPECT_FALSE(Released(m_path));   // the file is the object's alone while it is open
+        EXPECT_FALSE(f.FindNextRec());
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_FUNCTION);
+        EXPECT_TRUE(Released(m_path));
+    }
+    // The record begun stays as it was begun, length and checksum 0, its data behind it.
+    std::string head = FileHead(HeaderText(1, 1, (LPCSTR)strTime, ""));
+    EXPECT_EQ(harness::ReadFileBytes(m_path), head + Record(2, 1, "first") + "****" + Dword(3) + Dword(1) + Dword(0) + Dword(0) + "part");
+    {
+        CRecFile f(FALSE);
+        ASSERT_TRUE(f.Create(m_path.c_str(), 1, 1, "") && f.GetCreationTime(strTime) && f.WriteRec(2, 1, 5, "whole"));
+    }
+    EXPECT_EQ(harness::ReadFileBytes(m_path), FileHead(HeaderText(1, 1, (LPCSTR)strTime, "")) + Record(2, 1, "whole"));
+}
+
 // The library's calls of a kernel32 function, redirected through its import table.
 class CImportPatch
 {
@@ -440,41 +462,135 @@ TEST_F(RecFile, AHandleThatFailsToCloseIsNotClosedAgain)
     EXPECT_EQ(s_nClosesOfLastCreated, 1);
 }
 
-// A real write failure: this program run again under a file-size limit of 1024 bytes, which the
-// system enforces in the middle of a write.
-BEX_CHILD(write_over_limit)
+// Real write failures: this program run again under a file-size limit, which the system
+// enforces in the middle of a write. The child's files go to the directory it is given.
+std::string ChildDir()
 {
     char szDir[MAX_PATH] = {};
     GetEnvironmentVariableA("BEX_CHILD_DIR", szDir, MAX_PATH);
-    std::string dir = szDir;
-    freopen((dir + "out.txt").c_str(), "wb", stdout);
-    std::string desc(1000, 'd');   // the header record alone crosses the limit
-    {
-        CRecFile f(FALSE);
-        BOOL b = f.Create((dir + "quiet.rec").c_str(), 1, 1, desc.c_str());
-        DWORD dw = GetLastError();
-        printf("quiet: %d %lu %s\n", b, dw, Exists(dir + "quiet.rec") ? "file" : "no file");
-    }
-    CRecFile f(FALSE);
-    f.Create((dir + "records.rec").c_str(), 1, 1, "");
-    char data[100] = {};
-    int n = 0;
-    while (n < 50 && f.WriteRec(2, 1, sizeof(data), data))
-        ++n;
-    printf("records: %d written, then %lu\nend\n", n, GetLastError());
+    freopen((std::string(szDir) + "out.txt").c_str(), "wb", stdout);
+    return szDir;
 }
 
-TEST_F(RecFile, AWriteCutShortByTheSystem)
+// 100 bytes that say which record they are.
+std::string Data100(int i)
 {
-    std::string out = harness::RunChildUnderFileLimit("write_over_limit", BEX_WINE_LOADER, m_dir, 2);
+    return std::string(100, (char)('A' + i % 50));
+}
+
+BEX_CHILD(create_over_limit)
+{
+    std::string dir = ChildDir();
+    std::string desc(1000, 'd');   // the header record alone crosses the limit of 1024 bytes
+    CRecFile f(FALSE);
+    BOOL b = f.Create((dir + "quiet.rec").c_str(), 1, 1, desc.c_str());
+    DWORD dw = GetLastError();
+    printf("quiet: %d %lu %s\nend\n", b, dw, Exists(dir + "quiet.rec") ? "file" : "no file");
+}
+
+TEST_F(RecFile, ACreateCutShortByTheSystemLeavesNoFile)
+{
+    std::string out = harness::RunChildUnderFileLimit("create_over_limit", BEX_WINE_LOADER, m_dir, 2);
     ASSERT_NE(out, "") << "runs under Wine";
-    EXPECT_NE(out.find("quiet: 0 39 no file\n"), std::string::npos) << out;    // ERROR_HANDLE_DISK_FULL
-    EXPECT_NE(out.find("records: 7 written, then 39\n"), std::string::npos) << out;
-    // The finished records whole, the last with the length 0 its header was begun with; then
-    // the cut one ends the walk with a broken chain.
-    std::vector<std::string> recs;
-    EXPECT_EQ(Walk(harness::ReadFileBytes(m_dir + "records.rec"), &recs), (DWORD)ERROR_SEEK);
-    EXPECT_EQ(recs.size(), 8u);
+    EXPECT_EQ(out, "quiet: 0 39 no file\nend\n");   // ERROR_HANDLE_DISK_FULL
+}
+
+// Under a limit of 80 KiB, every way in which buffered records go to the file meets it: the
+// buffer passed on full, a piece too large for it written directly, the rest of a record whose
+// header has already gone, Close, and the destructor.
+const int nLimitBlocks = 160;
+const size_t cbLimit = nLimitBlocks * 512;
+
+BEX_CHILD(write_at_every_boundary)
+{
+    std::string dir = ChildDir();
+    auto path = [&](const char* pszName) { return dir + pszName + ".rec"; };
+    {
+        CRecFile f(FALSE);
+        int n = 0;
+        if (f.Create(path("full").c_str(), 1, 1, ""))
+            while (n < 2000 && f.WriteRec(2, 1, 100, Data100(n).data()))
+                ++n;
+        DWORD dw = GetLastError();
+        BOOL bClose = f.Close();
+        // Ready again at once, with nothing left over from the failure
+        BOOL bAgain = f.Create(path("again").c_str(), 1, 1, "") && f.WriteRec(2, 1, 100, Data100(0).data()) && f.Close();
+        printf("full: %d written, then %lu; close %d; again %d\n", n, dw, bClose, bAgain);
+    }
+    {
+        CRecFile f(FALSE);
+        std::string big(200000, 'b');
+        BOOL b = f.Create(path("direct").c_str(), 1, 1, "") && f.WriteRec(2, 1, 100, Data100(0).data()) && f.WriteRecBegin(3, 1);
+        BOOL bData = f.WriteRecData(big.data(), (DWORD)big.size());
+        printf("direct: %d %d %lu\n", b, bData, GetLastError());
+    }
+    {
+        CRecFile f(FALSE);
+        std::string piece(1000, 'p');
+        BOOL b = f.Create(path("end").c_str(), 1, 1, "") && f.WriteRec(2, 1, 100, Data100(0).data()) && f.WriteRecBegin(3, 1);
+        for (int i = 0; b && i < 90; ++i)
+            b = f.WriteRecData(piece.data(), (DWORD)piece.size());
+        BOOL bEnd = f.WriteRecEnd();
+        printf("end: %d %d %lu\n", b, bEnd, GetLastError());
+    }
+    {
+        CRecFile f;   // throws
+        int n = 0;
+        try {
+            f.Create(path("close").c_str(), 1, 1, "");
+            for (; n < 700; ++n)
+                f.WriteRec(2, 1, 100, Data100(n).data());
+            f.Close();
+            printf("close: no exception\n");
+        } catch (CFileException* e) {
+            printf("close: %d written, exception %ld %s\n", n, e->m_lOsError, e->m_strFileName == path("close").c_str() ? "named" : "");
+            e->Delete();
+        }
+    }
+    {
+        CRecFile f(FALSE);
+        f.Create(path("destructor").c_str(), 1, 1, "");
+        for (int n = 0; n < 700; ++n)
+            f.WriteRec(2, 1, 100, Data100(n).data());
+    }
+    printf("destructor: done\nend\n");
+}
+
+TEST_F(RecFile, AFullDiskAtEveryPointWhereBufferedRecordsGoToTheFile)
+{
+    std::string out = harness::RunChildUnderFileLimit("write_at_every_boundary", BEX_WINE_LOADER, m_dir, nLimitBlocks);
+    ASSERT_NE(out, "") << "runs under Wine";
+    // Buffers of 64 KiB go to the file up to the first record that does not fit: the second
+    // crosses the limit when the 1093rd record is begun.
+    EXPECT_EQ(out, "full: 1092 written, then 39; close 0; again 1\n"
+                   "direct: 1 0 39\n"
+                   "end: 1 0 39\n"
+                   "close: 700 written, exception 39 named\n"
+                   "destructor: done\nend\n");
+    std::string again = harness::ReadFileBytes(m_dir + "again.rec");
+    ASSERT_GT(again.size(), 120u);
+    EXPECT_EQ(again.substr(again.size() - 120), Record(2, 1, Data100(0)));
+    size_t cbHead = again.size() - 120;
+
+    // Each file holds what the system took, up to the limit: whole records as they were written,
+    // then the one cut off, or the one begun with length 0, which breaks the chain.
+    for (const char* pszName : { "full", "close", "destructor" }) {
+        std::string bytes = harness::ReadFileBytes(m_dir + pszName + ".rec");
+        EXPECT_EQ(bytes.size(), cbLimit) << pszName;
+        std::vector<std::string> recs;
+        size_t nWhole = (cbLimit - cbHead) / 120, cbCut = (cbLimit - cbHead) % 120;
+        EXPECT_EQ(Walk(bytes, &recs), cbCut > 20 ? (DWORD)ERROR_SEEK : (DWORD)ERROR_HANDLE_EOF) << pszName;
+        ASSERT_EQ(recs.size(), nWhole) << pszName;
+        for (size_t i = 0; i < nWhole; ++i)
+            ASSERT_EQ(recs[i], Data100((int)i)) << pszName << " " << i;
+    }
+    for (const char* pszName : { "direct", "end" }) {
+        std::string bytes = harness::ReadFileBytes(m_dir + pszName + ".rec");
+        EXPECT_EQ(bytes.size(), cbLimit) << pszName;
+        std::vector<std::string> recs;
+        EXPECT_EQ(Walk(bytes, &recs), (DWORD)ERROR_SEEK) << pszName;
+        EXPECT_EQ(recs, (std::vector<std::string>{ Data100(0), "" })) << pszName;
+    }
 }
 
 TEST_F(RecDamage, TruncatedAtEveryOffset)
