@@ -32,4 +32,22 @@ double Best(F fn, int nRounds, double dMinSeconds = 0)
     return dBest;
 }
 
+// The best times of two calls taken in turns, so that both meet the same load of a busy machine.
+template <class F, class G>
+void BestOfBoth(F fnA, G fnB, int nRounds, double dMinSeconds, double* pdA, double* pdB)
+{
+    double dTotal = 0;
+    *pdA = *pdB = 1e30;
+    for (int i = 0; i < nRounds || dTotal < dMinSeconds; ++i) {
+        double dStart = Now();
+        fnA();
+        double dMid = Now();
+        fnB();
+        double dEnd = Now();
+        *pdA = dMid - dStart < *pdA ? dMid - dStart : *pdA;
+        *pdB = dEnd - dMid < *pdB ? dEnd - dMid : *pdB;
+        dTotal += dEnd - dStart;
+    }
+}
+
 }  // namespace bench
