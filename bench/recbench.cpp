@@ -23,10 +23,11 @@ const size_t cbChecksummed = 64u << 20;
 const int nRounds = 9;
 const double dMinSeconds = 1.0;
 
-template <class F, class G>
-void Best(F fnLib, G fnBase, double* pdLib, double* pdBase)
+void Best(std::function<void()> fnLib, std::function<void()> fnBase, double* pdLib, double* pdBase)
 {
-    bench::BestOfBoth(fnLib, fnBase, nRounds, dMinSeconds, pdLib, pdBase);
+    std::vector<double> best = bench::BestInTurns({ fnLib, fnBase }, nRounds, dMinSeconds);
+    *pdLib = best[0];
+    *pdBase = best[1];
 }
 
 void Fail(const char* pszWhat)
