@@ -202,14 +202,18 @@ TEST_F(RecFile, ALongFileOfRecordsOfEverySizeByteForByte)
     }
     EXPECT_FALSE(f.FindNextRec());
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_HANDLE_EOF);
-    // Jumps back and forth, some far beyond anything read ahead, some near
+    // Jumps back and forth, some far beyond anything read ahead, some near; records read
+    // whole, or in part and then left for the next
     for (int i = 0; i < 200; ++i) {
         size_t r = i % 4 ? below(recs.size()) : recs.size() - 1 - below(3);
         ASSERT_TRUE(f.SeekToRecord(recs[r].first)) << r;
-        ASSERT_EQ(ReadCurrent(f), recs[r].second) << r;
-        if (i % 10 == 0 && r + 1 < recs.size()) {
-            ASSERT_TRUE(f.FindNextRec());
+        if (i % 3 == 0 && r + 1 < recs.size()) {
+            std::string part(below(recs[r].second.size() + 1), '\0');
+            ASSERT_TRUE(f.ReadRecBegin(&hdr) && f.ReadRecData(&part[0], (DWORD)part.size()) && f.FindNextRec()) << r;
+            EXPECT_EQ(part, recs[r].second.substr(0, part.size())) << r;
             EXPECT_EQ(f.GetRecType(), (DWORD)r + 1);
+        } else {
+            ASSERT_EQ(ReadCurrent(f), recs[r].second) << r;
         }
     }
     ASSERT_TRUE(f.Rewind() && f.FindNextRec() && f.FindNextRec());
@@ -246,6 +250,17 @@ TEST_F(RecFile, WalkingFilteringRewindingSeekingAndAppending)
     EXPECT_FALSE(f.SeekToRecord(offsets[2] + 3));   // inside a record: no marker there
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_SEEK);
     f.Close();
+    // A derived class's own moves count from where the reader is, not from what it read ahead.
+    struct CMovingRecFile : CRecFile {
+        using CRecFile::CRecFile;
+        using CRecFile::seek;
+    } moving(FALSE);
+    ASSERT_TRUE(moving.Open(m_path.c_str(), 31) && moving.FindNextRec() && moving.seek((DWORD)-20, FILE_CURRENT) &&
+                moving.FindNextRec());
+    EXPECT_EQ(ReadCurrent(moving), "record 0");
+    ASSERT_TRUE(moving.seek((DWORD)(offsets[4] - offsets[1]), FILE_CURRENT) && moving.FindNextRec());
+    EXPECT_EQ(ReadCurrent(moving), "record 4");
+    moving.Close();
 
     std::string before = harness::ReadFileBytes(m_path);
     ASSERT_TRUE(f.Open(m_path.c_str(), 31, TRUE));
