@@ -209,8 +209,9 @@ CString GetFileListEntryName(const CStringArray& list, INT_PTR nIndex)
 
 const CString* FindFileListEntry(const CStringArray& list, const CString& strName)
 {
+    // Compared in place: every file of the report looks through the whole list.
     for (INT_PTR i = 0; i < list.GetSize(); ++i)
-        if (GetFileListEntryName(list, i).CompareNoCase(strName) == 0)
+        if (strName.CompareNoCase(list[i].GetLength() > nNamePos ? (LPCSTR)list[i] + nNamePos : "") == 0)
             return &list[i];
     return NULL;
 }
