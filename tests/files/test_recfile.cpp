@@ -392,12 +392,26 @@ TEST_F(RecFile, WhatWasWrittenReachesTheFileAfterAnyOtherFailureAndWithoutClose)
     EXPECT_EQ(harness::ReadFileBytes(m_path), FileHead(HeaderText(1, 1, (LPCSTR)strTime, "")) + Record(2, 1, "whole"));
 }
 
-// The library's calls of a kernel32 function, redirected through its import table.
+// Redirects the library's own calls of a kernel32 function through its import table, while it
+// lives.
 class CImportPatch
 {
 public:
-    CImportPatch(const char* pszFunction, void* pfnNew) : m_ppfn(FindImport(GetModuleHandleA("BexLib32.dll"), pszFunction))
+    CImportPatch(const char* pszFunction, void* pfnNew)
     {
+        BYTE* pBase = reinterpret_cast<BYTE*>(GetModuleHandleA("BexLib32.dll"));
+        IMAGE_NT_HEADERS* pNt = reinterpret_cast<IMAGE_NT_HEADERS*>(pBase + reinterpret_cast<IMAGE_DOS_HEADER*>(pBase)->e_lfanew);
+        IMAGE_IMPORT_DESCRIPTOR* pDesc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+            pBase + pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+        for (; pDesc->Name && !m_ppfn; ++pDesc) {
+            IMAGE_THUNK_DATA* pName = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDesc->OriginalFirstThunk);
+            IMAGE_THUNK_DATA* pAddress = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDesc->FirstThunk);
+            for (; pName->u1.AddressOfData && !m_ppfn && _stricmp(reinterpret_cast<char*>(pBase + pDesc->Name), "kernel32.dll") == 0;
+                 ++pName, ++pAddress)
+                if (!IMAGE_SNAP_BY_ORDINAL(pName->u1.Ordinal) &&
+                    strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(pBase + pName->u1.AddressOfData)->Name, pszFunction) == 0)
+                    m_ppfn = reinterpret_cast<void**>(&pAddress->u1.Function);
+        }
         if (m_ppfn)
             m_pfnOld = Swap(pfnNew);
     }
@@ -409,37 +423,16 @@ public:
     bool Patched() const { return m_ppfn != NULL; }
 
 private:
-    static void** FindImport(HMODULE hModule, const char* pszFunction)
-    {
-        BYTE* pBase = reinterpret_cast<BYTE*>(hModule);
-        IMAGE_NT_HEADERS* pNt = reinterpret_cast<IMAGE_NT_HEADERS*>(pBase + reinterpret_cast<IMAGE_DOS_HEADER*>(pBase)->e_lfanew);
-        DWORD dwImports = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-        for (IMAGE_IMPORT_DESCRIPTOR* pDesc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + dwImports); pDesc->Name; ++pDesc) {
-            if (_stricmp(reinterpret_cast<char*>(pBase + pDesc->Name), "kernel32.dll") != 0)
-                continue;
-            IMAGE_THUNK_DATA* pName = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDesc->OriginalFirstThunk);
-            IMAGE_THUNK_DATA* pAddress = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDesc->FirstThunk);
-            for (; pName->u1.AddressOfData; ++pName, ++pAddress) {
-                if (IMAGE_SNAP_BY_ORDINAL(pName->u1.Ordinal))
-                    continue;
-                IMAGE_IMPORT_BY_NAME* pByName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(pBase + pName->u1.AddressOfData);
-                if (strcmp(reinterpret_cast<char*>(pByName->Name), pszFunction) == 0)
-                    return reinterpret_cast<void**>(&pAddress->u1.Function);
-            }
-        }
-        return NULL;
-    }
     void* Swap(void* pfn)
     {
         DWORD dwOld;
         VirtualProtect(m_ppfn, sizeof(void*), PAGE_READWRITE, &dwOld);
-        void* pfnOld = *m_ppfn;
-        *m_ppfn = pfn;
+        std::swap(*m_ppfn, pfn);
         VirtualProtect(m_ppfn, sizeof(void*), dwOld, &dwOld);
-        return pfnOld;
+        return pfn;
     }
 
-    void** m_ppfn;
+    void** m_ppfn = NULL;
     void* m_pfnOld = NULL;
 };
 
@@ -592,12 +585,11 @@ TEST_F(RecFile, AFullDiskAtEveryPointWhereBufferedRecordsGoToTheFile)
     for (const char* pszName : { "full", "close", "destructor" }) {
         std::string bytes = harness::ReadFileBytes(m_dir + pszName + ".rec");
         EXPECT_EQ(bytes.size(), cbLimit) << pszName;
-        std::vector<std::string> recs;
-        size_t nWhole = (cbLimit - cbHead) / 120, cbCut = (cbLimit - cbHead) % 120;
-        EXPECT_EQ(Walk(bytes, &recs), cbCut > 20 ? (DWORD)ERROR_SEEK : (DWORD)ERROR_HANDLE_EOF) << pszName;
-        ASSERT_EQ(recs.size(), nWhole) << pszName;
-        for (size_t i = 0; i < nWhole; ++i)
-            ASSERT_EQ(recs[i], Data100((int)i)) << pszName << " " << i;
+        std::vector<std::string> recs, expected;
+        while ((expected.size() + 1) * 120 <= cbLimit - cbHead)
+            expected.push_back(Data100((int)expected.size()));
+        EXPECT_EQ(Walk(bytes, &recs), (cbLimit - cbHead) % 120 > 20 ? (DWORD)ERROR_SEEK : (DWORD)ERROR_HANDLE_EOF) << pszName;
+        EXPECT_TRUE(recs == expected) << pszName << ": " << recs.size() << " records";
     }
     for (const char* pszName : { "direct", "end" }) {
         std::string bytes = harness::ReadFileBytes(m_dir + pszName + ".rec");
