@@ -148,6 +148,15 @@ TEST_F(RecFile, ALongFileOfRecordsOfEverySizeByteForByte)
 {
     std::mt19937 rng(1789);
     auto below = [&](size_t n) { return n ? (size_t)(rng() % n) : 0; };
+    // Calls fn(offset, length) for cb bytes split at random points, pieces of no bytes included.
+    auto inPieces = [&](size_t cb, const std::function<BOOL(size_t, size_t)>& fn) {
+        size_t done = 0, n;
+        BOOL bOk;
+        do
+            n = below(cb - done + 1);
+        while ((bOk = fn(done, n)) && (done += n) < cb);
+        return bOk;
+    };
     const size_t acbClass[] = { 0, 1, 64, 4096, 70000, 300000 };
     std::string pool(600000, '\0');
     for (char& ch : pool)
@@ -172,14 +181,9 @@ TEST_F(RecFile, ALongFileOfRecordsOfEverySizeByteForByte)
             ASSERT_TRUE(f.WriteRec((DWORD)i, (DWORD)i * 3, (DWORD)cb, data.data())) << i;
             continue;
         }
-        ASSERT_TRUE(f.WriteRecBegin((DWORD)i, (DWORD)i * 3)) << i;
-        size_t done = 0;
-        do {
-            size_t n = below(cb - done + 1);
-            ASSERT_TRUE(f.WriteRecData(data.data() + done, (DWORD)n)) << i;
-            done += n;
-        } while (done < cb);
-        ASSERT_TRUE(f.WriteRecEnd()) << i;
+        ASSERT_TRUE(f.WriteRecBegin((DWORD)i, (DWORD)i * 3) &&
+                    inPieces(cb, [&](size_t nAt, size_t n) { return f.WriteRecData(data.data() + nAt, (DWORD)n); }) && f.WriteRecEnd())
+            << i;
     }
     ASSERT_TRUE(f.Close());
     ASSERT_EQ(harness::ReadFileBytes(m_path), expected);
@@ -190,14 +194,9 @@ TEST_F(RecFile, ALongFileOfRecordsOfEverySizeByteForByte)
         ASSERT_TRUE(f.FindNextRec()) << i;
         const std::string& data = recs[i].second;
         std::string back(data.size(), '\0');
-        ASSERT_TRUE(f.ReadRecBegin(&hdr));
-        size_t done = 0;
-        do {
-            size_t n = below(data.size() - done + 1);
-            ASSERT_TRUE(f.ReadRecData(&back[done], (DWORD)n)) << i;
-            done += n;
-        } while (done < data.size());
-        ASSERT_TRUE(f.ReadRecEnd()) << i;
+        ASSERT_TRUE(f.ReadRecBegin(&hdr) && inPieces(data.size(), [&](size_t nAt, size_t n) { return f.ReadRecData(&back[nAt], (DWORD)n); }) &&
+                    f.ReadRecEnd())
+            << i;
         ASSERT_EQ(back, data) << i;
     }
     EXPECT_FALSE(f.FindNextRec());
