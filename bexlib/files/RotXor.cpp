@@ -29,37 +29,6 @@ DWORD ChunkEffect(const BYTE* pbChunk)
     return dw;
 }
 
-}  // namespace
-
-DWORD RotateXorBytes(DWORD dwSum, const void* pData, size_t cb)
-{
-    const BYTE* pb = static_cast<const BYTE*>(pData);
-    for (size_t i = 0; i < cb; ++i) {
-        dwSum ^= pb[i];
-        dwSum = (dwSum << 1) | (dwSum >> 31);
-    }
-    return dwSum;
-}
-
-DWORD RotateXorDwords(DWORD dwSum, const void* pData, size_t cb)
-{
-    const BYTE* pb = static_cast<const BYTE*>(pData);
-    size_t cbRun = cb - cb % cbChunk;
-    if (cbRun > 0) {
-        DWORD adwChunks[cbChunk / 4] = {};
-        for (size_t i = 0; i < cbRun; i += cbChunk) {
-            DWORD adw[cbChunk / 4];
-            memcpy(adw, pb + i, cbChunk);   // the data need not be aligned
-            for (size_t j = 0; j < cbChunk / 4; ++j)
-                adwChunks[j] ^= adw[j];
-        }
-        dwSum ^= ChunkEffect(reinterpret_cast<const BYTE*>(adwChunks));
-    }
-    return RotateXorBytes(dwSum, pb + cbRun, cb - cbRun);
-}
-
-namespace {
-
 // XORs 16 bytes into x and, with bCopy, stores them at the same offset of pDst.
 template <bool bCopy>
 __attribute__((target("sse2"))) inline __m128i XorIn(__m128i x, const BYTE* pSrc, BYTE* pDst, size_t nOffset)
@@ -112,6 +81,33 @@ __attribute__((target("sse2"))) DWORD RunSse2(DWORD dwSum, BYTE* pDst, const BYT
 }
 
 }  // namespace
+
+DWORD RotateXorBytes(DWORD dwSum, const void* pData, size_t cb)
+{
+    const BYTE* pb = static_cast<const BYTE*>(pData);
+    for (size_t i = 0; i < cb; ++i) {
+        dwSum ^= pb[i];
+        dwSum = (dwSum << 1) | (dwSum >> 31);
+    }
+    return dwSum;
+}
+
+DWORD RotateXorDwords(DWORD dwSum, const void* pData, size_t cb)
+{
+    const BYTE* pb = static_cast<const BYTE*>(pData);
+    size_t cbRun = cb - cb % cbChunk;
+    if (cbRun > 0) {
+        DWORD adwChunks[cbChunk / 4] = {};
+        for (size_t i = 0; i < cbRun; i += cbChunk) {
+            DWORD adw[cbChunk / 4];
+            memcpy(adw, pb + i, cbChunk);   // the data need not be aligned
+            for (size_t j = 0; j < cbChunk / 4; ++j)
+                adwChunks[j] ^= adw[j];
+        }
+        dwSum ^= ChunkEffect(reinterpret_cast<const BYTE*>(adwChunks));
+    }
+    return RotateXorBytes(dwSum, pb + cbRun, cb - cbRun);
+}
 
 DWORD RotateXorSse2(DWORD dwSum, const void* pData, size_t cb)
 {
