@@ -40,6 +40,8 @@ const DWORD cbMaxReadAhead = 0x100000;
 // Pieces of data this large go between the file and the caller's memory directly: copying
 // them would cost more than the system call it saves.
 const DWORD cbDirect = 0x10000;
+static_assert(cbMinReadAhead <= cbWriteBuffer && cbMinReadAhead <= cbMaxReadAhead,
+              "a writer opened for appending reads the file's head through its own buffer");
 
 // Sets an int for the rest of a scope and gives the old value back on every way out.
 class CTempFlag
