@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+#include <functional>
+#include <vector>
 
 namespace bench {
 
@@ -16,20 +18,23 @@ inline double Now()
     return (double)li.QuadPart / (double)s_liFreq.QuadPart;
 }
 
-// The best time of at least nRounds calls, and of as many as fit in dMinSeconds, so that a short
-// baseline is not one lucky or unlucky call.
-template <class F>
-double Best(F fn, int nRounds, double dMinSeconds = 0)
+// The best time of each call, over at least nRounds rounds and as many as fit in dMinSeconds, so
+// that a short baseline is not one lucky or unlucky call. The calls take turns within a round,
+// so that all of them meet the same load of a busy machine.
+inline std::vector<double> BestInTurns(const std::vector<std::function<void()>>& fns, int nRounds, double dMinSeconds = 0)
 {
-    double dBest = 1e30, dTotal = 0;
+    std::vector<double> best(fns.size(), 1e30);
+    double dTotal = 0;
     for (int i = 0; i < nRounds || dTotal < dMinSeconds; ++i) {
-        double dStart = Now();
-        fn();
-        double d = Now() - dStart;
-        dBest = d < dBest ? d : dBest;
-        dTotal += d;
+        for (size_t j = 0; j < fns.size(); ++j) {
+            double dStart = Now();
+            fns[j]();
+            double d = Now() - dStart;
+            best[j] = d < best[j] ? d : best[j];
+            dTotal += d;
+        }
     }
-    return dBest;
+    return best;
 }
 
 }  // namespace bench

@@ -1,5 +1,6 @@
-// Table-driven CRC-16 (CCITT polynomial) over memory and over the head of a file.
+// CRC-16 (CCITT polynomial) over memory and over the head of a file.
 #include "Crc.h"
+#include "Crc16.h"
 #include "../frame/bexlib32.h"
 
 #include <atomic>
@@ -7,11 +8,9 @@
 
 namespace {
 
-const WORD wPolynomial = 0x1021;
 const UINT cbFileHead = 1024;
 
-WORD s_awCrcTable[256];
-// Published only once every entry is in place: a thread that sees it set reads a full table.
+// Published only once every table is in place: a thread that sees it set reads full tables.
 // Two threads building at once store the same values, so no lock is needed.
 std::atomic<bool> s_bCrcInit(false);
 
@@ -19,12 +18,7 @@ std::atomic<bool> s_bCrcInit(false);
 
 void BEXAPI CrcInit()
 {
-    for (UINT i = 0; i < 256; ++i) {
-        WORD wReg = (WORD)(i << 8);
-        for (int nBit = 0; nBit < 8; ++nBit)
-            wReg = (wReg & 0x8000) ? (WORD)((wReg << 1) ^ wPolynomial) : (WORD)(wReg << 1);
-        s_awCrcTable[i] = wReg;
-    }
+    Crc16BuildTables();
     s_bCrcInit.store(true, std::memory_order_release);
 }
 
@@ -32,10 +26,7 @@ WORD BEXAPI CrcCalc(WORD wCrc, const void* pData, UINT nLength)
 {
     if (!s_bCrcInit.load(std::memory_order_acquire))
         CrcInit();
-    const BYTE* pb = static_cast<const BYTE*>(pData);
-    for (UINT i = 0; i < nLength; ++i)
-        wCrc = (WORD)(s_awCrcTable[(wCrc >> 8) ^ pb[i]] ^ (wCrc << 8));
-    return wCrc;
+    return Crc16CanFold() ? Crc16Fold(wCrc, pData, nLength) : Crc16Slice8(wCrc, pData, nLength);
 }
 
 WORD BEXAPI CrcFileCalc(HWND hWnd, LPCSTR lpszFile)

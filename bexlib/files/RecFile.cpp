@@ -3,10 +3,15 @@
 // Everything read from a file is distrusted: offsets and lengths are compared with the file's
 // size in 64 bits before they are used, so a damaged length can neither wrap around, point
 // backwards into a loop, nor make a read larger than the caller's buffer.
+//
+// Records pass through a buffer each way, so that small records cost no system call of their
+// own: a writer's record header is finished in the buffer while it is still there, and a reader
+// reads ahead and moves within what it has read without asking the system.
 #include "RecFile.h"
 #include "RotXor.h"
 #include "../frame/kelmdbg.h"
 
+#include <atomic>
 #include <memory>
 #include <new>
 #include <stdio.h>
@@ -25,8 +30,18 @@ enum { modeClosed, modeRead, modeWrite };
 enum { seekNone, seekBetween, seekHeader, seekData, seekDataAll };
 
 const int cchMaxDesc = 1024;
-// Verify reads records through a buffer of at most this size, whatever their length.
-const DWORD cbVerifyPiece = 0x10000;
+// A writer's records go to the file through a buffer of this size.
+const DWORD cbWriteBuffer = 0x10000;
+// A reader asks the system for the least at first and for twice as much each time it goes on
+// in order, up to the most: reading in order costs few system calls, a jump elsewhere little
+// reading in vain.
+const DWORD cbMinReadAhead = 0x10000;
+const DWORD cbMaxReadAhead = 0x100000;
+// Pieces of data this large go between the file and the caller's memory directly: copying
+// them would cost more than the system call it saves.
+const DWORD cbDirect = 0x10000;
+static_assert(cbMinReadAhead <= cbWriteBuffer && cbMinReadAhead <= cbMaxReadAhead,
+              "a writer opened for appending reads the file's head through its own buffer");
 
 // Sets an int for the rest of a scope and gives the old value back on every way out.
 class CTempFlag
@@ -66,37 +81,238 @@ DWORD MoveTo(HANDLE hFile, DWORD dwOffset, DWORD dwMethod)
     return SetFilePointerEx(hFile, liMove, NULL, dwMethod) ? 0 : GetLastError();
 }
 
-// Record offsets are 32 bits in this format: a position beyond them cannot be recorded.
-DWORD GetPos(HANDLE hFile, DWORD* pdwPos)
+// ---------------------------------------------------------------------------------------------
+// The buffer
+
+// The buffer of the last reader closed, for the next one opened. Memory fresh from the system
+// costs a page fault per page when first touched, which costs more than reading the page; the
+// heap gives blocks this large back to the system when they are freed.
+std::atomic<BYTE*> s_pSpareReadBuffer(nullptr);
+struct CSpareReadBufferRelease {
+    ~CSpareReadBufferRelease() { delete[] s_pSpareReadBuffer.exchange(nullptr); }
+} s_spareReadBufferRelease;
+
+// Copies, and continues the checksum over the bytes when there is one. With no destination the
+// bytes are only checksummed.
+void CopyData(BYTE* pDst, const BYTE* pSrc, DWORD cb, DWORD* pdwSum)
 {
-    LARGE_INTEGER liZero = {}, liPos;
-    if (!SetFilePointerEx(hFile, liZero, &liPos, FILE_CURRENT))
-        return GetLastError();
-    if (liPos.QuadPart > 0xFFFFFFFF)
-        return ERROR_FILE_TOO_LARGE;
-    *pdwPos = (DWORD)liPos.QuadPart;
-    return 0;
+    if (pDst == NULL)
+        *pdwSum = RotateXor(*pdwSum, pSrc, cb);
+    else if (pdwSum)
+        *pdwSum = RotateXorCopy(*pdwSum, pDst, pSrc, cb);
+    else if (cb > 0)
+        memcpy(pDst, pSrc, cb);
 }
 
 }  // namespace
 
+// Writing: pab holds the cbData bytes that belong in the file at ullStart, where the file
+// pointer stands. Reading: pab holds the cbData bytes read ahead from ullStart, the file pointer
+// stands behind them, and pab[nNext] is the next byte to hand out.
+struct CRecFile::CFileBuffer {
+    ULONGLONG ullStart;
+    DWORD cbData;
+    DWORD nNext;
+    DWORD cbAhead;      // reading: how much the next read ahead asks for
+    // Writing: where the record being written begins. What comes before it goes to the file
+    // first, so that its header stays where it can be finished without a system call.
+    ULONGLONG ullRecord;
+    const DWORD cbSize;
+    BYTE* const pab;
+
+    // NULL when memory is short.
+    static CFileBuffer* New(BOOL bReading)
+    {
+        BYTE* pab = bReading ? s_pSpareReadBuffer.exchange(nullptr) : NULL;
+        if (pab == NULL)
+            pab = new (std::nothrow) BYTE[bReading ? cbMaxReadAhead : cbWriteBuffer];
+        CFileBuffer* p = pab ? new (std::nothrow) CFileBuffer(bReading ? cbMaxReadAhead : cbWriteBuffer, pab) : NULL;
+        if (p == NULL)
+            delete[] pab;
+        return p;
+    }
+    ~CFileBuffer()
+    {
+        if (cbSize == cbMaxReadAhead)
+            delete[] s_pSpareReadBuffer.exchange(pab);
+        else
+            delete[] pab;
+    }
+    ULONGLONG WritePos() const { return ullStart + cbData; }
+    ULONGLONG ReadPos() const { return ullStart + nNext; }
+
+    // These return 0 or the error code to raise. pdwSum, when given, is the checksum to continue
+    // over the bytes that pass.
+    DWORD Flush(HANDLE hFile);
+    DWORD Put(HANDLE hFile, const void* pData, DWORD cb, DWORD* pdwSum);
+    // *pcbDone short of cb without an error: the file ended. With no pData the bytes are only
+    // checksummed.
+    DWORD Get(HANDLE hFile, void* pData, DWORD cb, DWORD* pcbDone, DWORD* pdwSum);
+    DWORD GetExact(HANDLE hFile, void* pData, DWORD cb, DWORD dwShortCode, DWORD* pdwSum = NULL);
+    DWORD Seek(HANDLE hFile, DWORD dwOffset, DWORD dwMethod, BOOL bWriting);
+
+private:
+    CFileBuffer(DWORD cb, BYTE* pabBytes)
+        : ullStart(0), cbData(0), nNext(0), cbAhead(cbMinReadAhead), ullRecord(0), cbSize(cb), pab(pabBytes)
+    {
+    }
+    DWORD WriteOut(HANDLE hFile, DWORD cb);
+    CFileBuffer(const CFileBuffer&) = delete;
+    CFileBuffer& operator=(const CFileBuffer&) = delete;
+};
+
+// Writes the first cb bytes and keeps the rest. After a failure nothing is kept: the file
+// pointer is then wherever the system left it, and writing the bytes again there would garble
+// the file.
+DWORD CRecFile::CFileBuffer::WriteOut(HANDLE hFile, DWORD cb)
+{
+    if (cb == 0)
+        return 0;
+    DWORD dwErr = WriteExact(hFile, pab, cb);
+    if (dwErr) {
+        cbData = 0;
+        return dwErr;
+    }
+    memmove(pab, pab + cb, cbData - cb);
+    cbData -= cb;
+    ullStart += cb;
+    return 0;
+}
+
+DWORD CRecFile::CFileBuffer::Flush(HANDLE hFile)
+{
+    return WriteOut(hFile, cbData);
+}
+
+DWORD CRecFile::CFileBuffer::Put(HANDLE hFile, const void* pData, DWORD cb, DWORD* pdwSum)
+{
+    const BYTE* pb = static_cast<const BYTE*>(pData);
+    if (cb > cbSize - cbData && ullRecord > ullStart) {
+        DWORD dwErr = WriteOut(hFile, (DWORD)(ullRecord - ullStart));
+        if (dwErr)
+            return dwErr;
+    }
+    DWORD cbFree = cbSize - cbData;
+    if (cb > cbFree) {
+        // Filled up first, so that the file gets whole buffers.
+        CopyData(pab + cbData, pb, cbFree, pdwSum);
+        cbData = cbSize;
+        pb += cbFree;
+        cb -= cbFree;
+        DWORD dwErr = Flush(hFile);
+        if (dwErr)
+            return dwErr;
+        if (cb >= cbDirect) {
+            dwErr = WriteExact(hFile, pb, cb);
+            if (dwErr)
+                return dwErr;
+            ullStart += cb;
+            if (pdwSum)
+                *pdwSum = RotateXor(*pdwSum, pb, cb);
+            return 0;
+        }
+    }
+    CopyData(pab + cbData, pb, cb, pdwSum);
+    cbData += cb;
+    return 0;
+}
+
+DWORD CRecFile::CFileBuffer::Get(HANDLE hFile, void* pData, DWORD cb, DWORD* pcbDone, DWORD* pdwSum)
+{
+    BYTE* pb = static_cast<BYTE*>(pData);
+    DWORD cbDone = 0, dwErr = 0;
+    for (;;) {
+        DWORD cbHere = cb - cbDone < cbData - nNext ? cb - cbDone : cbData - nNext;
+        CopyData(pb ? pb + cbDone : NULL, pab + nNext, cbHere, pdwSum);
+        nNext += cbHere;
+        cbDone += cbHere;
+        if (cbDone == cb)
+            break;
+        ullStart += cbData;
+        cbData = nNext = 0;
+        DWORD cbRead = 0;
+        if (pb && cb - cbDone >= cbDirect) {
+            if (!ReadFile(hFile, pb + cbDone, cb - cbDone, &cbRead, NULL))
+                dwErr = GetLastError();
+            if (pdwSum)
+                *pdwSum = RotateXor(*pdwSum, pb + cbDone, cbRead);
+            ullStart += cbRead;
+            cbDone += cbRead;
+            // A record header most likely follows a piece this large, and then a jump or
+            // another large piece: little is worth reading ahead.
+            cbAhead = cbMinReadAhead;
+            break;
+        }
+        if (!ReadFile(hFile, pab, cbAhead, &cbRead, NULL))
+            dwErr = GetLastError();
+        cbData = cbRead;
+        cbAhead = cbAhead < cbSize / 2 ? 2 * cbAhead : cbSize;
+        if (dwErr || cbRead == 0)
+            break;
+    }
+    *pcbDone = cbDone;
+    return dwErr;
+}
+
+DWORD CRecFile::CFileBuffer::GetExact(HANDLE hFile, void* pData, DWORD cb, DWORD dwShortCode, DWORD* pdwSum)
+{
+    DWORD cbDone = 0;
+    DWORD dwErr = Get(hFile, pData, cb, &cbDone, pdwSum);
+    return dwErr ? dwErr : cbDone == cb ? 0 : dwShortCode;
+}
+
+DWORD CRecFile::CFileBuffer::Seek(HANDLE hFile, DWORD dwOffset, DWORD dwMethod, BOOL bWriting)
+{
+    LARGE_INTEGER liMove, liNew;
+    liMove.QuadPart = dwMethod == FILE_BEGIN ? (LONGLONG)dwOffset : (LONGLONG)(LONG)dwOffset;
+    if (bWriting) {
+        DWORD dwErr = Flush(hFile);
+        if (dwErr)
+            return dwErr;
+    } else if (dwMethod != FILE_END) {
+        // The file pointer stands behind what was read ahead, not where the reader is.
+        if (dwMethod == FILE_CURRENT) {
+            liMove.QuadPart += (LONGLONG)ReadPos();
+            dwMethod = FILE_BEGIN;
+        }
+        if (liMove.QuadPart >= (LONGLONG)ullStart && liMove.QuadPart <= (LONGLONG)(ullStart + cbData)) {
+            nNext = (DWORD)(liMove.QuadPart - (LONGLONG)ullStart);
+            return 0;
+        }
+    }
+    cbData = nNext = 0;
+    cbAhead = cbMinReadAhead;
+    if (!SetFilePointerEx(hFile, liMove, &liNew, dwMethod))
+        return GetLastError();
+    ullStart = (ULONGLONG)liNew.QuadPart;
+    return 0;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Construction and state
 
-CRecFile::CRecFile(int bThrow) : m_bThrow(bThrow)
+CRecFile::CRecFile(int bThrow) : m_bThrow(bThrow), m_pBuffer(NULL)
 {
     clearData();
 }
 
 CRecFile::~CRecFile()
 {
-    if (m_hFile != INVALID_HANDLE_VALUE)
+    if (m_hFile != INVALID_HANDLE_VALUE) {
+        // What is still buffered would have been in the file without the buffer; a failure to
+        // write it can no longer be reported.
+        if (m_nMode == modeWrite)
+            m_pBuffer->Flush(m_hFile);
         CloseHandle(m_hFile);
+    }
+    delete m_pBuffer;
 }
 
 void CRecFile::clearData()
 {
     m_hFile = INVALID_HANDLE_VALUE;
+    delete m_pBuffer;
+    m_pBuffer = NULL;
     m_strPath.Empty();
     m_nMode = modeClosed;
     m_dwFirstRec = 0;
@@ -124,9 +340,14 @@ BOOL CRecFile::error(DWORD dwCode)
     if (dwCode == 0xFFFFFFFF)
         dwCode = GetLastError();
     if (m_hFile != INVALID_HANDLE_VALUE) {
+        // Records finished before the failure stay in the file, as they would unbuffered.
+        if (m_nMode == modeWrite)
+            m_pBuffer->Flush(m_hFile);
         CloseHandle(m_hFile);
         m_hFile = INVALID_HANDLE_VALUE;
     }
+    delete m_pBuffer;
+    m_pBuffer = NULL;
     // Last, so that closing cannot overwrite what the caller will ask for.
     SetLastError(dwCode);
     if (m_bThrow)
@@ -179,7 +400,7 @@ CString CRecFile::getFullPath(LPCSTR pszPath)
 BOOL CRecFile::seek(DWORD dwOffset, DWORD dwMethod)
 {
     resetSeek();
-    DWORD dwErr = MoveTo(m_hFile, dwOffset, dwMethod);
+    DWORD dwErr = m_pBuffer ? m_pBuffer->Seek(m_hFile, dwOffset, dwMethod, m_nMode == modeWrite) : ERROR_INVALID_HANDLE;
     if (dwErr)
         return error(dwErr);
     m_nSeekState = seekBetween;
@@ -192,8 +413,16 @@ BOOL CRecFile::Close()
         clearData();
         return FALSE;
     }
-    if (!CloseHandle(m_hFile))
-        return abandon(GetLastError());
+    DWORD dwErr = m_nMode == modeWrite ? m_pBuffer->Flush(m_hFile) : 0;
+    if (dwErr)
+        return abandon(dwErr);
+    if (!CloseHandle(m_hFile)) {
+        dwErr = GetLastError();
+        // Gone either way: closing the value again could close a handle that another thread
+        // has been given since.
+        m_hFile = INVALID_HANDLE_VALUE;
+        return abandon(dwErr);
+    }
     m_hFile = INVALID_HANDLE_VALUE;
     clearData();
     return TRUE;
@@ -210,6 +439,10 @@ BOOL CRecFile::Create(LPCSTR pszPath, DWORD dwFileType, DWORD dwVersion, LPCSTR 
     m_strPath = getFullPath(pszPath);
     if (pszPath == NULL || pszDesc == NULL || strlen(pszDesc) > (size_t)cchMaxDesc)
         return error(ERROR_INVALID_FUNCTION);
+    // Before the file exists: a failure here must not leave one behind.
+    m_pBuffer = CFileBuffer::New(FALSE);
+    if (m_pBuffer == NULL)
+        return error(ERROR_NOT_ENOUGH_MEMORY);
 
     m_hFile = CreateFileA(m_strPath, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, NULL);
@@ -221,7 +454,7 @@ BOOL CRecFile::Create(LPCSTR pszPath, DWORD dwFileType, DWORD dwVersion, LPCSTR 
     {
         // The writes below must not throw past the clean-up: a failed Create leaves no file.
         CTempFlag noThrow(m_bThrow, FALSE);
-        dwErr = WriteExact(m_hFile, m_szFileID, sizeof(m_szFileID));
+        dwErr = m_pBuffer->Put(m_hFile, m_szFileID, sizeof(m_szFileID), NULL);
         if (dwErr == 0) {
             m_nSeekState = seekBetween;
             m_dwFileType = dwFileType;
@@ -235,6 +468,9 @@ BOOL CRecFile::Create(LPCSTR pszPath, DWORD dwFileType, DWORD dwVersion, LPCSTR 
             if (!WriteRec(0, 1, (DWORD)strHeader.GetLength() + 1, (LPCSTR)strHeader))
                 dwErr = GetLastError();
         }
+        // A Create that succeeds has put its file's head on the disk.
+        if (dwErr == 0)
+            dwErr = m_pBuffer->Flush(m_hFile);
     }
     return dwErr == 0 ? TRUE : abandon(dwErr, TRUE);
 }
@@ -250,15 +486,18 @@ BOOL CRecFile::WriteRecBegin(DWORD dwRecType, DWORD dwRecVersion)
         return FALSE;
     if (m_nSeekState != seekBetween)
         return error(ERROR_INVALID_FUNCTION);
-    DWORD dwErr = GetPos(m_hFile, &m_dwRecStart);
-    if (dwErr == 0) {
-        m_RecHdr.dwRecID = m_dwRecHdrID;
-        m_RecHdr.dwRecType = dwRecType;
-        m_RecHdr.dwRecVersion = dwRecVersion;
-        m_RecHdr.dwDataLength = 0;
-        m_RecHdr.dwChecksum = 0;
-        dwErr = WriteExact(m_hFile, &m_RecHdr, sizeof(m_RecHdr));
-    }
+    // Record offsets are 32 bits in this format: a record beyond them could not be found again.
+    ULONGLONG ullStart = m_pBuffer->WritePos();
+    if (ullStart > 0xFFFFFFFF)
+        return error(ERROR_FILE_TOO_LARGE);
+    m_dwRecStart = (DWORD)ullStart;
+    m_pBuffer->ullRecord = ullStart;
+    m_RecHdr.dwRecID = m_dwRecHdrID;
+    m_RecHdr.dwRecType = dwRecType;
+    m_RecHdr.dwRecVersion = dwRecVersion;
+    m_RecHdr.dwDataLength = 0;
+    m_RecHdr.dwChecksum = 0;
+    DWORD dwErr = m_pBuffer->Put(m_hFile, &m_RecHdr, sizeof(m_RecHdr), NULL);
     if (dwErr)
         return error(dwErr);
     m_dwChecksum = 0;
@@ -275,10 +514,9 @@ BOOL CRecFile::WriteRecData(const void* pData, DWORD dwLength)
     if (m_nSeekState != seekHeader || (pData == NULL && dwLength != 0) ||
         (ULONGLONG)m_dwDataCount + dwLength > 0xFFFFFFFF)
         return error(ERROR_INVALID_FUNCTION);
-    DWORD dwErr = WriteExact(m_hFile, pData, dwLength);
+    DWORD dwErr = m_pBuffer->Put(m_hFile, pData, dwLength, &m_dwChecksum);
     if (dwErr)
         return error(dwErr);
-    m_dwChecksum = RotateXor(m_dwChecksum, pData, dwLength);
     m_dwDataCount += dwLength;
     return TRUE;
 }
@@ -290,23 +528,35 @@ BOOL CRecFile::WriteRecEnd()
     if (m_nSeekState != seekHeader)
         return error(ERROR_INVALID_FUNCTION);
 
-    DWORD adwStart[3];
-    DWORD dwErr = MoveTo(m_hFile, m_dwRecStart, FILE_BEGIN);
-    if (dwErr == 0)
-        dwErr = ReadExact(m_hFile, adwStart, sizeof(adwStart), ERROR_HANDLE_EOF);
-    if (dwErr)
-        return error(dwErr);
-    if (adwStart[0] != m_dwRecHdrID || adwStart[1] != m_RecHdr.dwRecType || adwStart[2] != m_RecHdr.dwRecVersion)
-        return error(ERROR_SEEK);
-
     m_RecHdr.dwDataLength = m_dwDataCount;
     m_RecHdr.dwChecksum = m_dwChecksum;
-    // Length and checksum are the header's last 8 bytes, right where the read stopped.
-    dwErr = WriteExact(m_hFile, &m_RecHdr.dwDataLength, 2 * sizeof(DWORD));
-    if (dwErr == 0)
-        dwErr = MoveTo(m_hFile, 0, FILE_END);
-    if (dwErr)
-        return error(dwErr);
+    // The header's first 12 bytes are checked where they are, and its last 8, length and
+    // checksum, written there.
+    const size_t cbCheck = 3 * sizeof(DWORD);
+    DWORD adwStart[3];
+    CFileBuffer& buf = *m_pBuffer;
+    if (m_dwRecStart >= buf.ullStart) {
+        BYTE* pbHdr = buf.pab + (m_dwRecStart - buf.ullStart);
+        memcpy(adwStart, pbHdr, cbCheck);
+        if (adwStart[0] != m_dwRecHdrID || adwStart[1] != m_RecHdr.dwRecType || adwStart[2] != m_RecHdr.dwRecVersion)
+            return error(ERROR_SEEK);
+        memcpy(pbHdr + cbCheck, &m_RecHdr.dwDataLength, 2 * sizeof(DWORD));
+    } else {
+        DWORD dwErr = buf.Flush(m_hFile);
+        if (dwErr == 0)
+            dwErr = MoveTo(m_hFile, m_dwRecStart, FILE_BEGIN);
+        if (dwErr == 0)
+            dwErr = ReadExact(m_hFile, adwStart, cbCheck, ERROR_HANDLE_EOF);
+        if (dwErr)
+            return error(dwErr);
+        if (adwStart[0] != m_dwRecHdrID || adwStart[1] != m_RecHdr.dwRecType || adwStart[2] != m_RecHdr.dwRecVersion)
+            return error(ERROR_SEEK);
+        dwErr = WriteExact(m_hFile, &m_RecHdr.dwDataLength, 2 * sizeof(DWORD));
+        if (dwErr == 0)
+            dwErr = MoveTo(m_hFile, 0, FILE_END);
+        if (dwErr)
+            return error(dwErr);
+    }
     m_nSeekState = seekBetween;
     m_dwRecStart = 0xFFFFFFFF;
     return TRUE;
@@ -320,13 +570,12 @@ DWORD CRecFile::GetRecFilePointer()
         error(ERROR_INVALID_FUNCTION);
         return 0xFFFFFFFF;
     }
-    DWORD dwPos = 0xFFFFFFFF;
-    DWORD dwErr = GetPos(m_hFile, &dwPos);
-    if (dwErr) {
-        error(dwErr);
+    ULONGLONG ullPos = m_pBuffer->WritePos();
+    if (ullPos > 0xFFFFFFFF) {
+        error(ERROR_FILE_TOO_LARGE);
         return 0xFFFFFFFF;
     }
-    return dwPos;
+    return (DWORD)ullPos;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -345,12 +594,17 @@ BOOL CRecFile::Open(LPCSTR pszPath, DWORD dwFileType, BOOL bWrite)
                           FILE_ATTRIBUTE_NORMAL, NULL);
     if (m_hFile == INVALID_HANDLE_VALUE)
         return error(GetLastError());
-    m_nMode = bWrite ? modeWrite : modeRead;
+    // Writing mode waits until what was read ahead has been dropped: buffered bytes of a writer
+    // are bytes for the file.
+    m_nMode = modeRead;
+    m_pBuffer = CFileBuffer::New(!bWrite);
+    if (m_pBuffer == NULL)
+        return abandon(ERROR_NOT_ENOUGH_MEMORY);
 
     // A file too short for its own header is not a record file: that is a format error, not
     // an I/O error, and the system has no code of its own for it.
     char szID[sizeof(m_szFileID)] = {};
-    DWORD dwErr = ReadExact(m_hFile, szID, sizeof(szID), ERROR_BAD_FORMAT);
+    DWORD dwErr = m_pBuffer->GetExact(m_hFile, szID, sizeof(szID), ERROR_BAD_FORMAT);
     if (dwErr)
         return abandon(dwErr);
     if (memcmp(szID, m_szFileID, sizeof(szID)) != 0)
@@ -366,7 +620,7 @@ BOOL CRecFile::Open(LPCSTR pszPath, DWORD dwFileType, BOOL bWrite)
     m_dwFileSize = (DWORD)liSize.QuadPart;
 
     tagRECHDR hdr;
-    dwErr = ReadExact(m_hFile, &hdr, sizeof(hdr), ERROR_BAD_FORMAT);
+    dwErr = m_pBuffer->GetExact(m_hFile, &hdr, sizeof(hdr), ERROR_BAD_FORMAT);
     if (dwErr)
         return abandon(dwErr);
     // The length comes from the file: it must fit in the file before anything is allocated for it.
@@ -375,7 +629,7 @@ BOOL CRecFile::Open(LPCSTR pszPath, DWORD dwFileType, BOOL bWrite)
     std::unique_ptr<char[]> pszText(new (std::nothrow) char[(size_t)hdr.dwDataLength + 1]);
     if (!pszText)
         return abandon(ERROR_NOT_ENOUGH_MEMORY);
-    dwErr = ReadExact(m_hFile, pszText.get(), hdr.dwDataLength, ERROR_BAD_FORMAT);
+    dwErr = m_pBuffer->GetExact(m_hFile, pszText.get(), hdr.dwDataLength, ERROR_BAD_FORMAT);
     if (dwErr)
         return abandon(dwErr);
     pszText[hdr.dwDataLength] = '\0';
@@ -408,9 +662,10 @@ BOOL CRecFile::Open(LPCSTR pszPath, DWORD dwFileType, BOOL bWrite)
         return abandon(ERROR_BAD_FORMAT);
     m_dwNextRec = m_dwFirstRec + sizeof(hdr) + hdr.dwDataLength;
     if (bWrite) {
-        dwErr = MoveTo(m_hFile, 0, FILE_END);
+        dwErr = m_pBuffer->Seek(m_hFile, 0, FILE_END, FALSE);
         if (dwErr)
             return abandon(dwErr);
+        m_nMode = modeWrite;
     }
     m_nSeekState = seekBetween;
     return TRUE;
@@ -472,11 +727,12 @@ BOOL CRecFile::FindNextRec(DWORD dwRecType)
         // With a record current the file position may be anywhere in its data.
         if (m_nSeekState >= seekHeader && !seek(m_dwNextRec, FILE_BEGIN))
             return FALSE;
-        DWORD dwHeaderPos = 0;
+        // Only a derived class's own seek can have gone beyond the offsets of this format.
+        ULONGLONG ullHeaderPos = m_pBuffer->ReadPos();
+        if (ullHeaderPos > 0xFFFFFFFF)
+            return error(ERROR_FILE_TOO_LARGE);
         DWORD dwRead = 0;
-        DWORD dwErr = GetPos(m_hFile, &dwHeaderPos);
-        if (dwErr == 0 && !ReadFile(m_hFile, &m_RecHdr, sizeof(m_RecHdr), &dwRead, NULL))
-            dwErr = GetLastError();
+        DWORD dwErr = m_pBuffer->Get(m_hFile, &m_RecHdr, sizeof(m_RecHdr), &dwRead, NULL);
         if (dwErr)
             return error(dwErr);
         if (dwRead < sizeof(m_RecHdr)) {
@@ -487,7 +743,7 @@ BOOL CRecFile::FindNextRec(DWORD dwRecType)
         }
         if (m_RecHdr.dwRecID != m_dwRecHdrID)
             return error(ERROR_SEEK);
-        ULONGLONG ullNext = (ULONGLONG)dwHeaderPos + sizeof(m_RecHdr) + m_RecHdr.dwDataLength;
+        ULONGLONG ullNext = ullHeaderPos + sizeof(m_RecHdr) + m_RecHdr.dwDataLength;
         if (ullNext > m_dwFileSize)
             return error(ERROR_SEEK);
         m_dwNextRec = (DWORD)ullNext;
@@ -549,10 +805,14 @@ BOOL CRecFile::ReadRecData(void* pData, DWORD dwLength)
     if ((m_nSeekState != seekHeader && m_nSeekState != seekData) || (pData == NULL && dwLength != 0) ||
         (ULONGLONG)m_dwDataCount + dwLength > m_RecHdr.dwDataLength)
         return error(ERROR_INVALID_FUNCTION);
-    DWORD dwErr = ReadExact(m_hFile, pData, dwLength, ERROR_HANDLE_EOF);
+    return readRecData(pData, dwLength);
+}
+
+BOOL CRecFile::readRecData(void* pData, DWORD dwLength)
+{
+    DWORD dwErr = m_pBuffer->GetExact(m_hFile, pData, dwLength, ERROR_HANDLE_EOF, &m_dwChecksum);
     if (dwErr)
         return error(dwErr);
-    m_dwChecksum = RotateXor(m_dwChecksum, pData, dwLength);
     m_dwDataCount += dwLength;
     m_nSeekState = m_dwDataCount == m_RecHdr.dwDataLength ? seekDataAll : seekData;
     return TRUE;
@@ -579,26 +839,6 @@ BOOL CRecFile::ReadRec(void* pData, DWORD dwLength)
 // ---------------------------------------------------------------------------------------------
 // Verification
 
-BOOL CRecFile::readRecInPieces()
-{
-    tagRECHDR hdr;
-    if (!ReadRecBegin(&hdr))
-        return FALSE;
-    DWORD cbBuf = hdr.dwDataLength < cbVerifyPiece ? hdr.dwDataLength : cbVerifyPiece;
-    std::unique_ptr<BYTE[]> pBuf(new (std::nothrow) BYTE[cbBuf ? cbBuf : 1]);
-    if (!pBuf)
-        return error(ERROR_NOT_ENOUGH_MEMORY);
-    // One pass even for an empty record, so that its checksum is checked too.
-    DWORD dwLeft = hdr.dwDataLength;
-    do {
-        DWORD cb = dwLeft < cbBuf ? dwLeft : cbBuf;
-        if (!ReadRecData(pBuf.get(), cb))
-            return FALSE;
-        dwLeft -= cb;
-    } while (dwLeft);
-    return ReadRecEnd();
-}
-
 BOOL CRecFile::Verify(LPCSTR pszPath, DWORD dwFileType)
 {
     CTempFlag throwAll(m_bThrow, TRUE);
@@ -606,10 +846,12 @@ BOOL CRecFile::Verify(LPCSTR pszPath, DWORD dwFileType)
     try {
         KELM_VERIFY(Open(pszPath, dwFileType, FALSE));
         DWORD dwWalked = m_dwNextRec;
+        tagRECHDR hdr = {};
         while (FindNextRec(0xFFFFFFFF)) {
             KELM_VERIFY(GetRecHdr() != NULL);
             dwWalked = m_dwNextRec;
-            KELM_VERIFY(readRecInPieces());
+            // Checked where it was read ahead, never copied: the data itself is not wanted.
+            KELM_VERIFY(ReadRecBegin(&hdr) && readRecData(NULL, hdr.dwDataLength) && ReadRecEnd());
         }
         // A walk that stopped short of the end met a record header cut off by the end of file.
         if (dwWalked != m_dwFileSize)

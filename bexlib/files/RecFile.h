@@ -11,6 +11,14 @@
 // (the default) it also throws a CFileException*, which the catcher releases with Delete().
 // After a failure only Close makes the object usable again, except after a failed Create or
 // Open, which leave it closed and ready.
+//
+// Writing goes through a 64 KiB buffer, so a write that the system refuses (a full disk) is
+// reported not by the call whose bytes it was but by the next call that passes the buffer on to
+// the file: a WriteRecBegin or WriteRecData that finds no room left in it, the WriteRecEnd of a
+// record too long to stay in it, or Close, whose result must therefore be checked. Create writes
+// the identification and the header record before it returns, so a failed Create still leaves
+// no file. The destructor writes what is left but cannot report a failure. Any other failure
+// first writes what was buffered, so records finished before it stay in the file.
 class BEX_API CRecFile
 {
 public:
@@ -90,7 +98,8 @@ private:
     // Gives the file up after a failed Create, Open or Close: handle closed, the file deleted
     // when asked, every field reset but the path (the exception names it), then error().
     BOOL abandon(DWORD dwCode, BOOL bDelete = FALSE);
-    BOOL readRecInPieces();
+    // ReadRecData once its arguments have been checked; no pData only checksums the data.
+    BOOL readRecData(void* pData, DWORD dwLength);
 
     int m_bThrow;
     HANDLE m_hFile;
@@ -108,4 +117,8 @@ private:
     DWORD m_dwChecksum;
     DWORD m_dwDataCount;
     DWORD m_dwRecStart;
+    // The bytes on their way to or from the file while one is open, so that a record costs no
+    // system call of its own.
+    struct CFileBuffer;
+    CFileBuffer* m_pBuffer;
 };

@@ -4,6 +4,8 @@
 #include "../config/Registry.h"
 #include "../files/RotXor.h"
 
+#include <memory>
+#include <new>
 #include <string.h>
 
 namespace {
@@ -15,7 +17,9 @@ const int cchMaxRecord = 313;
 // The file name of a record starts here; the five fields lie before it.
 const int nNamePos = 52;
 const int cchMaxName = 19;
-const DWORD cbChecksumBlock = 2048;
+// Large enough that the system calls cost little beside reading the bytes, small enough for the
+// heap to keep for the next file.
+const DWORD cbChecksumBlock = 0x10000;
 
 const char* const s_pszStatus[] = { "", "OLD", "NEW", "BADLEN", "BADCS", "BADVER", "?" };
 
@@ -205,8 +209,9 @@ CString GetFileListEntryName(const CStringArray& list, INT_PTR nIndex)
 
 const CString* FindFileListEntry(const CStringArray& list, const CString& strName)
 {
+    // Compared in place: every file of the report looks through the whole list.
     for (INT_PTR i = 0; i < list.GetSize(); ++i)
-        if (GetFileListEntryName(list, i).CompareNoCase(strName) == 0)
+        if (strName.CompareNoCase(list[i].GetLength() > nNamePos ? (LPCSTR)list[i] + nNamePos : "") == 0)
             return &list[i];
     return NULL;
 }
@@ -219,11 +224,11 @@ BOOL FileChecksum(const CString& strPath, DWORD& dwChecksum)
     if (hFile == INVALID_HANDLE_VALUE)
         return FALSE;
     DWORD dwSum = 0;
-    BYTE buf[cbChecksumBlock];
+    std::unique_ptr<BYTE[]> pBlock(new (std::nothrow) BYTE[cbChecksumBlock]);
     DWORD cbRead = 0;
-    BOOL bOk;
-    while ((bOk = ReadFile(hFile, buf, sizeof(buf), &cbRead, NULL)) && cbRead > 0)
-        dwSum = RotateXor(dwSum, buf, cbRead);
+    BOOL bOk = pBlock != NULL;
+    while (bOk && (bOk = ReadFile(hFile, pBlock.get(), cbChecksumBlock, &cbRead, NULL)) && cbRead > 0)
+        dwSum = RotateXor(dwSum, pBlock.get(), cbRead);
     CloseHandle(hFile);
     if (bOk)
         dwChecksum = dwSum;

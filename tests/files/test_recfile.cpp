@@ -5,6 +5,7 @@
 #include "harness.h"
 #include "BexLib32.h"
 #include <gtest/gtest.h>
+#include <random>
 #include <string.h>
 
 namespace {
@@ -140,6 +141,84 @@ TEST_F(RecFile, ASmallFileByteForByte)
     EXPECT_EQ(Checksum("abc"), 0x246u);   // rotate-XOR, fixed independently of the helper
 }
 
+// Records of every size class, from empty to several times anything the object might hold in
+// memory, written whole and in pieces split at random points, with an append in the middle: the
+// file is byte for byte the one put together here, and reads back the same in random pieces.
+TEST_F(RecFile, ALongFileOfRecordsOfEverySizeByteForByte)
+{
+    std::mt19937 rng(1789);
+    auto below = [&](size_t n) { return n ? (size_t)(rng() % n) : 0; };
+    // Calls fn(offset, length) for cb bytes split at random points, pieces of no bytes included.
+    auto inPieces = [&](size_t cb, const std::function<BOOL(size_t, size_t)>& fn) {
+        size_t done = 0, n;
+        BOOL bOk;
+        do
+            n = below(cb - done + 1);
+        while ((bOk = fn(done, n)) && (done += n) < cb);
+        return bOk;
+    };
+    const size_t acbClass[] = { 0, 1, 64, 4096, 70000, 300000 };
+    std::string pool(600000, '\0');
+    for (char& ch : pool)
+        ch = (char)rng();
+
+    CRecFile f(FALSE);
+    ASSERT_TRUE(f.Create(m_path.c_str(), 21, 3, "long"));
+    CString strTime;
+    ASSERT_TRUE(f.GetCreationTime(strTime));
+    std::string expected = FileHead(HeaderText(21, 3, (LPCSTR)strTime, "long"));
+    std::vector<std::pair<DWORD, std::string>> recs;   // offset and data of each record
+    for (int i = 0; i < 400; ++i) {
+        if (i == 250) {
+            ASSERT_TRUE(f.Close() && f.Open(m_path.c_str(), 21, TRUE));
+        }
+        ASSERT_EQ(f.GetRecFilePointer(), expected.size()) << i;
+        size_t cb = i % 7 == 6 ? acbClass[below(6)] : below(i % 2 ? 200 : 5000);
+        std::string data = pool.substr(below(pool.size() - cb), cb);
+        recs.emplace_back((DWORD)expected.size(), data);
+        expected += Record((DWORD)i, (DWORD)i * 3, data);
+        if (i % 3) {
+            ASSERT_TRUE(f.WriteRec((DWORD)i, (DWORD)i * 3, (DWORD)cb, data.data())) << i;
+            continue;
+        }
+        ASSERT_TRUE(f.WriteRecBegin((DWORD)i, (DWORD)i * 3) &&
+                    inPieces(cb, [&](size_t nAt, size_t n) { return f.WriteRecData(data.data() + nAt, (DWORD)n); }) && f.WriteRecEnd())
+            << i;
+    }
+    ASSERT_TRUE(f.Close());
+    ASSERT_EQ(harness::ReadFileBytes(m_path), expected);
+
+    ASSERT_TRUE(f.Open(m_path.c_str(), 21));
+    CRecFile::tagRECHDR hdr;
+    for (size_t i = 0; i < recs.size(); ++i) {
+        ASSERT_TRUE(f.FindNextRec()) << i;
+        const std::string& data = recs[i].second;
+        std::string back(data.size(), '\0');
+        ASSERT_TRUE(f.ReadRecBegin(&hdr) && inPieces(data.size(), [&](size_t nAt, size_t n) { return f.ReadRecData(&back[nAt], (DWORD)n); }) &&
+                    f.ReadRecEnd())
+            << i;
+        ASSERT_EQ(back, data) << i;
+    }
+    EXPECT_FALSE(f.FindNextRec());
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_HANDLE_EOF);
+    // Jumps back and forth, some far beyond anything read ahead, some near; records read
+    // whole, or in part and then left for the next
+    for (int i = 0; i < 200; ++i) {
+        size_t r = i % 4 ? below(recs.size()) : recs.size() - 1 - below(3);
+        ASSERT_TRUE(f.SeekToRecord(recs[r].first)) << r;
+        if (i % 3 == 0 && r + 1 < recs.size()) {
+            std::string part(below(recs[r].second.size() + 1), '\0');
+            ASSERT_TRUE(f.ReadRecBegin(&hdr) && f.ReadRecData(&part[0], (DWORD)part.size()) && f.FindNextRec()) << r;
+            EXPECT_EQ(part, recs[r].second.substr(0, part.size())) << r;
+            EXPECT_EQ(f.GetRecType(), (DWORD)r + 1);
+        } else {
+            ASSERT_EQ(ReadCurrent(f), recs[r].second) << r;
+        }
+    }
+    ASSERT_TRUE(f.Rewind() && f.FindNextRec() && f.FindNextRec());
+    EXPECT_EQ(ReadCurrent(f), recs[0].second);
+}
+
 TEST_F(RecFile, WalkingFilteringRewindingSeekingAndAppending)
 {
     std::vector<DWORD> offsets;
@@ -170,6 +249,17 @@ TEST_F(RecFile, WalkingFilteringRewindingSeekingAndAppending)
     EXPECT_FALSE(f.SeekToRecord(offsets[2] + 3));   // inside a record: no marker there
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_SEEK);
     f.Close();
+    // A derived class's own moves count from where the reader is, not from what it read ahead.
+    struct CMovingRecFile : CRecFile {
+        using CRecFile::CRecFile;
+        using CRecFile::seek;
+    } moving(FALSE);
+    ASSERT_TRUE(moving.Open(m_path.c_str(), 31) && moving.FindNextRec() && moving.seek((DWORD)-20, FILE_CURRENT) &&
+                moving.FindNextRec());
+    EXPECT_EQ(ReadCurrent(moving), "record 0");
+    ASSERT_TRUE(moving.seek((DWORD)(offsets[4] - offsets[1]), FILE_CURRENT) && moving.FindNextRec());
+    EXPECT_EQ(ReadCurrent(moving), "record 4");
+    moving.Close();
 
     std::string before = harness::ReadFileBytes(m_path);
     ASSERT_TRUE(f.Open(m_path.c_str(), 31, TRUE));
@@ -279,41 +369,234 @@ TEST_F(RecFile, AFailedCreateLeavesNoFileAndThrowsWhenAsked)
     SetCurrentDirectoryA(szOld);
 }
 
-// A real write failure: this program run again under a file-size limit of 1024 bytes, which the
-// system enforces in the middle of a write.
-BEX_CHILD(write_over_limit)
+TEST_F(RecFile, WhatWasWrittenReachesTheFileAfterAnyOtherFailureAndWithoutClose)
+{
+    CString strTime;
+    {
+        CRecFile f(FALSE);
+        ASSERT_TRUE(f.Create(m_path.c_str(), 1, 1, "") && f.GetCreationTime(strTime) && f.WriteRec(2, 1, 5, "first") &&
+                    f.WriteRecBegin(3, 1) && f.WriteRecData("part", 4));
+        EXPECT_FALSE(Released(m_path));   // the file is the object's alone while it is open
+        EXPECT_FALSE(f.FindNextRec());
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_FUNCTION);
+        EXPECT_TRUE(Released(m_path));
+    }
+    // The record begun stays as it was begun, length and checksum 0, its data behind it.
+    std::string head = FileHead(HeaderText(1, 1, (LPCSTR)strTime, ""));
+    EXPECT_EQ(harness::ReadFileBytes(m_path), head + Record(2, 1, "first") + "****" + Dword(3) + Dword(1) + Dword(0) + Dword(0) + "part");
+    {
+        CRecFile f(FALSE);
+        ASSERT_TRUE(f.Create(m_path.c_str(), 1, 1, "") && f.GetCreationTime(strTime) && f.WriteRec(2, 1, 5, "whole"));
+    }
+    EXPECT_EQ(harness::ReadFileBytes(m_path), FileHead(HeaderText(1, 1, (LPCSTR)strTime, "")) + Record(2, 1, "whole"));
+}
+
+// Redirects the library's own calls of a kernel32 function through its import table, while it
+// lives.
+class CImportPatch
+{
+public:
+    CImportPatch(const char* pszFunction, void* pfnNew)
+    {
+        BYTE* pBase = reinterpret_cast<BYTE*>(GetModuleHandleA("BexLib32.dll"));
+        IMAGE_NT_HEADERS* pNt = reinterpret_cast<IMAGE_NT_HEADERS*>(pBase + reinterpret_cast<IMAGE_DOS_HEADER*>(pBase)->e_lfanew);
+        IMAGE_IMPORT_DESCRIPTOR* pDesc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+            pBase + pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+        for (; pDesc->Name && !m_ppfn; ++pDesc) {
+            IMAGE_THUNK_DATA* pName = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDesc->OriginalFirstThunk);
+            IMAGE_THUNK_DATA* pAddress = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDesc->FirstThunk);
+            for (; pName->u1.AddressOfData && !m_ppfn && _stricmp(reinterpret_cast<char*>(pBase + pDesc->Name), "kernel32.dll") == 0;
+                 ++pName, ++pAddress)
+                if (!IMAGE_SNAP_BY_ORDINAL(pName->u1.Ordinal) &&
+                    strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(pBase + pName->u1.AddressOfData)->Name, pszFunction) == 0)
+                    m_ppfn = reinterpret_cast<void**>(&pAddress->u1.Function);
+        }
+        if (m_ppfn)
+            m_pfnOld = Swap(pfnNew);
+    }
+    ~CImportPatch()
+    {
+        if (m_ppfn)
+            Swap(m_pfnOld);
+    }
+    bool Patched() const { return m_ppfn != NULL; }
+
+private:
+    void* Swap(void* pfn)
+    {
+        DWORD dwOld;
+        VirtualProtect(m_ppfn, sizeof(void*), PAGE_READWRITE, &dwOld);
+        std::swap(*m_ppfn, pfn);
+        VirtualProtect(m_ppfn, sizeof(void*), dwOld, &dwOld);
+        return pfn;
+    }
+
+    void** m_ppfn = NULL;
+    void* m_pfnOld = NULL;
+};
+
+HANDLE s_hLastCreated = INVALID_HANDLE_VALUE;
+int s_nClosesOfLastCreated = 0;
+
+HANDLE WINAPI NotingCreateFileA(LPCSTR psz, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES pSa, DWORD dwHow, DWORD dwFlags, HANDLE hTemplate)
+{
+    s_hLastCreated = CreateFileA(psz, dwAccess, dwShare, pSa, dwHow, dwFlags, hTemplate);
+    s_nClosesOfLastCreated = 0;
+    return s_hLastCreated;
+}
+
+BOOL WINAPI CountingCloseHandle(HANDLE h)
+{
+    s_nClosesOfLastCreated += h == s_hLastCreated;
+    return CloseHandle(h);
+}
+
+TEST_F(RecFile, AHandleThatFailsToCloseIsNotClosedAgain)
+{
+    CImportPatch create("CreateFileA", (void*)NotingCreateFileA), close("CloseHandle", (void*)CountingCloseHandle);
+    ASSERT_TRUE(create.Patched() && close.Patched());
+    {
+        CRecFile f(FALSE);
+        ASSERT_TRUE(f.Create(m_path.c_str(), 1, 1, ""));
+        // Closed behind the object's back, the handle fails to close as any invalid one does.
+        ASSERT_TRUE(CloseHandle(s_hLastCreated));
+        EXPECT_FALSE(f.Close());
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
+        // Once only: by a second time another thread may have been given the same value.
+        EXPECT_EQ(s_nClosesOfLastCreated, 1);
+        EXPECT_FALSE(f.Close());
+    }
+    EXPECT_EQ(s_nClosesOfLastCreated, 1);
+}
+
+// Real write failures: this program run again under a file-size limit, which the system
+// enforces in the middle of a write. The child's files go to the directory it is given.
+std::string ChildDir()
 {
     char szDir[MAX_PATH] = {};
     GetEnvironmentVariableA("BEX_CHILD_DIR", szDir, MAX_PATH);
-    std::string dir = szDir;
-    freopen((dir + "out.txt").c_str(), "wb", stdout);
-    std::string desc(1000, 'd');   // the header record alone crosses the limit
-    {
-        CRecFile f(FALSE);
-        BOOL b = f.Create((dir + "quiet.rec").c_str(), 1, 1, desc.c_str());
-        DWORD dw = GetLastError();
-        printf("quiet: %d %lu %s\n", b, dw, Exists(dir + "quiet.rec") ? "file" : "no file");
-    }
-    CRecFile f(FALSE);
-    f.Create((dir + "records.rec").c_str(), 1, 1, "");
-    char data[100] = {};
-    int n = 0;
-    while (n < 50 && f.WriteRec(2, 1, sizeof(data), data))
-        ++n;
-    printf("records: %d written, then %lu\nend\n", n, GetLastError());
+    freopen((std::string(szDir) + "out.txt").c_str(), "wb", stdout);
+    return szDir;
 }
 
-TEST_F(RecFile, AWriteCutShortByTheSystem)
+// 100 bytes that say which record they are.
+std::string Data100(int i)
 {
-    std::string out = harness::RunChildUnderFileLimit("write_over_limit", BEX_WINE_LOADER, m_dir, 2);
+    return std::string(100, (char)('A' + i % 50));
+}
+
+BEX_CHILD(create_over_limit)
+{
+    std::string dir = ChildDir();
+    std::string desc(1000, 'd');   // the header record alone crosses the limit of 1024 bytes
+    CRecFile f(FALSE);
+    BOOL b = f.Create((dir + "quiet.rec").c_str(), 1, 1, desc.c_str());
+    DWORD dw = GetLastError();
+    printf("quiet: %d %lu %s\nend\n", b, dw, Exists(dir + "quiet.rec") ? "file" : "no file");
+}
+
+TEST_F(RecFile, ACreateCutShortByTheSystemLeavesNoFile)
+{
+    std::string out = harness::RunChildUnderFileLimit("create_over_limit", BEX_WINE_LOADER, m_dir, 2);
     ASSERT_NE(out, "") << "runs under Wine";
-    EXPECT_NE(out.find("quiet: 0 39 no file\n"), std::string::npos) << out;    // ERROR_HANDLE_DISK_FULL
-    EXPECT_NE(out.find("records: 7 written, then 39\n"), std::string::npos) << out;
-    // The finished records whole, the last with the length 0 its header was begun with; then
-    // the cut one ends the walk with a broken chain.
-    std::vector<std::string> recs;
-    EXPECT_EQ(Walk(harness::ReadFileBytes(m_dir + "records.rec"), &recs), (DWORD)ERROR_SEEK);
-    EXPECT_EQ(recs.size(), 8u);
+    EXPECT_EQ(out, "quiet: 0 39 no file\nend\n");   // ERROR_HANDLE_DISK_FULL
+}
+
+// Under a limit of 80 KiB, every way in which buffered records go to the file meets it: the
+// buffer passed on full, a piece too large for it written directly, the rest of a record whose
+// header has already gone, Close, and the destructor.
+const int nLimitBlocks = 160;
+const size_t cbLimit = nLimitBlocks * 512;
+
+BEX_CHILD(write_at_every_boundary)
+{
+    std::string dir = ChildDir();
+    auto path = [&](const char* pszName) { return dir + pszName + ".rec"; };
+    {
+        CRecFile f(FALSE);
+        int n = 0;
+        if (f.Create(path("full").c_str(), 1, 1, ""))
+            while (n < 2000 && f.WriteRec(2, 1, 100, Data100(n).data()))
+                ++n;
+        DWORD dw = GetLastError();
+        BOOL bClose = f.Close();
+        // Ready again at once, with nothing left over from the failure
+        BOOL bAgain = f.Create(path("again").c_str(), 1, 1, "") && f.WriteRec(2, 1, 100, Data100(0).data()) && f.Close();
+        printf("full: %d written, then %lu; close %d; again %d\n", n, dw, bClose, bAgain);
+    }
+    {
+        CRecFile f(FALSE);
+        std::string big(200000, 'b');
+        BOOL b = f.Create(path("direct").c_str(), 1, 1, "") && f.WriteRec(2, 1, 100, Data100(0).data()) && f.WriteRecBegin(3, 1);
+        BOOL bData = f.WriteRecData(big.data(), (DWORD)big.size());
+        printf("direct: %d %d %lu\n", b, bData, GetLastError());
+    }
+    {
+        CRecFile f(FALSE);
+        std::string piece(1000, 'p');
+        BOOL b = f.Create(path("end").c_str(), 1, 1, "") && f.WriteRec(2, 1, 100, Data100(0).data()) && f.WriteRecBegin(3, 1);
+        for (int i = 0; b && i < 90; ++i)
+            b = f.WriteRecData(piece.data(), (DWORD)piece.size());
+        BOOL bEnd = f.WriteRecEnd();
+        printf("end: %d %d %lu\n", b, bEnd, GetLastError());
+    }
+    {
+        CRecFile f;   // throws
+        int n = 0;
+        try {
+            f.Create(path("close").c_str(), 1, 1, "");
+            for (; n < 700; ++n)
+                f.WriteRec(2, 1, 100, Data100(n).data());
+            f.Close();
+            printf("close: no exception\n");
+        } catch (CFileException* e) {
+            printf("close: %d written, exception %ld %s\n", n, e->m_lOsError, e->m_strFileName == path("close").c_str() ? "named" : "");
+            e->Delete();
+        }
+    }
+    {
+        CRecFile f(FALSE);
+        f.Create(path("destructor").c_str(), 1, 1, "");
+        for (int n = 0; n < 700; ++n)
+            f.WriteRec(2, 1, 100, Data100(n).data());
+    }
+    printf("destructor: done\nend\n");
+}
+
+TEST_F(RecFile, AFullDiskAtEveryPointWhereBufferedRecordsGoToTheFile)
+{
+    std::string out = harness::RunChildUnderFileLimit("write_at_every_boundary", BEX_WINE_LOADER, m_dir, nLimitBlocks);
+    ASSERT_NE(out, "") << "runs under Wine";
+    // Buffers of 64 KiB go to the file up to the first record that does not fit: the second
+    // crosses the limit when the 1093rd record is begun.
+    EXPECT_EQ(out, "full: 1092 written, then 39; close 0; again 1\n"
+                   "direct: 1 0 39\n"
+                   "end: 1 0 39\n"
+                   "close: 700 written, exception 39 named\n"
+                   "destructor: done\nend\n");
+    std::string again = harness::ReadFileBytes(m_dir + "again.rec");
+    ASSERT_GT(again.size(), 120u);
+    EXPECT_EQ(again.substr(again.size() - 120), Record(2, 1, Data100(0)));
+    size_t cbHead = again.size() - 120;
+
+    // Each file holds what the system took, up to the limit: whole records as they were written,
+    // then the one cut off, or the one begun with length 0, which breaks the chain.
+    for (const char* pszName : { "full", "close", "destructor" }) {
+        std::string bytes = harness::ReadFileBytes(m_dir + pszName + ".rec");
+        EXPECT_EQ(bytes.size(), cbLimit) << pszName;
+        std::vector<std::string> recs, expected;
+        while ((expected.size() + 1) * 120 <= cbLimit - cbHead)
+            expected.push_back(Data100((int)expected.size()));
+        EXPECT_EQ(Walk(bytes, &recs), (cbLimit - cbHead) % 120 > 20 ? (DWORD)ERROR_SEEK : (DWORD)ERROR_HANDLE_EOF) << pszName;
+        EXPECT_TRUE(recs == expected) << pszName << ": " << recs.size() << " records";
+    }
+    for (const char* pszName : { "direct", "end" }) {
+        std::string bytes = harness::ReadFileBytes(m_dir + pszName + ".rec");
+        EXPECT_EQ(bytes.size(), cbLimit) << pszName;
+        std::vector<std::string> recs;
+        EXPECT_EQ(Walk(bytes, &recs), (DWORD)ERROR_SEEK) << pszName;
+        EXPECT_EQ(recs, (std::vector<std::string>{ Data100(0), "" })) << pszName;
+    }
 }
 
 TEST_F(RecDamage, TruncatedAtEveryOffset)
