@@ -109,6 +109,13 @@ ChildResult RunProgram(const std::string& cmdLine, DWORD dwTimeoutMs = 30000);
 // when the program could not be started this way (not under Wine).
 std::string RunChildUnderFileLimit(const char* pszName, const char* pszLoader, const std::string& dir, int nBlocks);
 
+// Runs child scenario pszName of this program in a Wine session of its own, on a virtual desktop
+// of pszDesktopSize ("400x8"), as explorer's "/desktop=" makes one: for a scenario that changes
+// what a session shares with every program in it (its display, its desktops). The session runs on
+// a copy of this one's prefix; the copy and its wineserver are gone when the call returns. Returns
+// what the child wrote to its standard output, or "" when it could not run (not under Wine).
+std::string RunChildInOwnWine(const char* pszName, const char* pszLoader, const char* pszDesktopSize);
+
 void RegisterChild(const char* pszName, void (*pfn)());
 struct ChildRegistrar {
     ChildRegistrar(const char* pszName, void (*pfn)()) { RegisterChild(pszName, pfn); }
