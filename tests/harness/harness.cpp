@@ -186,12 +186,9 @@ std::vector<CopyData> Receiver::Received()
 // ---------------------------------------------------------------------------------------------
 // ReceiverProcess: recvhost.exe CLASS FILE [hang] (see there).
 
-ReceiverProcess::ReceiverProcess(const char* pszClass, bool bHang)
+ReceiverProcess::ReceiverProcess(const char* pszClass, bool bHang) : m_dir(TempDir())
 {
-    char szFile[MAX_PATH];
-    GetTempFileNameA(TempDir().c_str(), "rcv", 0, szFile);
-    m_file = szFile;
-    std::string cmd = "\"" + ModuleDir() + "recvhost.exe\" " + pszClass + " \"" + m_file + "\"" + (bHang ? " hang" : "");
+    std::string cmd = "\"" + ModuleDir() + "recvhost.exe\" " + pszClass + " \"" + m_dir + "received.txt\"" + (bHang ? " hang" : "");
     STARTUPINFOA si = { sizeof(si) };
     if (!CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &m_pi))
         return;
@@ -210,15 +207,15 @@ ReceiverProcess::ReceiverProcess(const char* pszClass, bool bHang)
 
 ReceiverProcess::~ReceiverProcess()
 {
-    if (m_pi.hProcess == NULL)
-        return;
-    if (m_hWnd)
-        PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(m_pi.hProcess, 5000) != WAIT_OBJECT_0)
-        TerminateProcess(m_pi.hProcess, 1);
-    CloseHandle(m_pi.hProcess);
-    CloseHandle(m_pi.hThread);
-    DeleteFileA(m_file.c_str());
+    if (m_pi.hProcess) {
+        if (m_hWnd)
+            PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(m_pi.hProcess, 5000) != WAIT_OBJECT_0)
+            TerminateProcess(m_pi.hProcess, 1);
+        CloseHandle(m_pi.hProcess);
+        CloseHandle(m_pi.hThread);
+    }
+    RemoveTree(m_dir);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -410,6 +407,21 @@ std::string ReadFileBytes(const std::string& path)
         s.append(buf, n);
     CloseHandle(h);
     return s;
+}
+
+// --- Registry
+
+std::string MissingKey(HKEY hive, const std::string& path)
+{
+    for (size_t nEnd = path.find('\\');; nEnd = path.find('\\', nEnd + 1)) {
+        std::string key = path.substr(0, nEnd);
+        HKEY h;
+        if (RegOpenKeyExA(hive, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+            return key;
+        RegCloseKey(h);
+        if (nEnd == std::string::npos)
+            return "";
+    }
 }
 
 // --- Help requests

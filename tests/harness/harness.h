@@ -86,7 +86,7 @@ public:
     HWND Hwnd() const { return m_hWnd; }
 
 private:
-    std::string m_file;
+    std::string m_dir;    // where the child writes, removed with the object
     PROCESS_INFORMATION m_pi = {};
     HWND m_hWnd = NULL;
 };
@@ -154,6 +154,11 @@ void RemoveTree(const std::string& dir);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 std::string ModuleDir();                // the directory of the running test program
+
+// ---------------------------------------------------------------------------------------------
+// Registry. The outermost key of path that does not exist, or "" when all of it does: what a
+// write below path creates, and what a RegDeleteTree of it takes away again.
+std::string MissingKey(HKEY hive, const std::string& path);
 
 // ---------------------------------------------------------------------------------------------
 // Dialogs. Plays the user of the next dialog this thread opens: once the dialog is active, runs

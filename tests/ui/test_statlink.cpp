@@ -18,6 +18,9 @@ BEX_CHILD(RecordLink)
 // an application would; Wine 8 does not merge the user's classes into HKEY_CLASSES_ROOT as
 // Windows does, so there the same key goes to the machine's classes too.
 struct Protocol {
+    // What the registration creates of the user's classes key, which a new prefix lacks.
+    std::string m_created = harness::MissingKey(HKEY_CURRENT_USER, szProtocolKey);
+
     Protocol()
     {
         DeleteFileA(s_record.c_str());
@@ -33,7 +36,7 @@ struct Protocol {
     }
     ~Protocol()
     {
-        RegDeleteTreeA(HKEY_CURRENT_USER, szProtocolKey);
+        RegDeleteTreeA(HKEY_CURRENT_USER, m_created.empty() ? szProtocolKey : m_created.c_str());
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, szProtocolKey);
         DeleteFileA(s_record.c_str());
     }
