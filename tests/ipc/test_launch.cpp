@@ -55,7 +55,7 @@ TEST_F(ExecAppTest, StartsTheProgramFromTheAppsDirectoryAndFollowsItUntilItClose
     // What the program itself says: its instance, and the command line it was given.
     OwnWindow own;
     Watchdog watchdog(20000, NULL);
-    EXPECT_EQ((HINSTANCE)PostMessageAndWaitAck(m_info.hWndMain, WEXM_INSTANCE, (WPARAM)own.Hwnd(), 0), m_info.hInstance);
+    EXPECT_EQ((LONG)PostMessageAndWaitAck(m_info.hWndMain, WEXM_INSTANCE, (WPARAM)own.Hwnd(), 0), (LONG)(LONG_PTR)m_info.hInstance);
     ATOM nCmdLine = (ATOM)PostMessageAndWaitAck(m_info.hWndMain, WEXM_COMMAND_LINE, (WPARAM)own.Hwnd(), 0);
     EXPECT_EQ(std::string(GlobalGetMoleculeName(nCmdLine)), "\"" + m_strApps + "WEXDEMO.EXE\" respond");
     GlobalDeleteMolecule(nCmdLine);
