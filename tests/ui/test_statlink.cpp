@@ -51,19 +51,20 @@ struct Protocol {
     }
 };
 
-// How many pixels of the control, as shown on the screen, have the colour.
+// How many pixels of the control, as the dialog shows it, have the colour. Read from the
+// dialog's window rather than the screen: the handler's console window may lie over it there.
 int CountPixels(HWND hWnd, COLORREF color)
 {
-    // What was painted reaches the X screen a moment later.
-    RedrawWindow(GetParent(hWnd), NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HWND hDlg = GetParent(hWnd);
+    RedrawWindow(hDlg, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     harness::PumpFor(200);
-    RECT rc = ui::WindowRect(hWnd);
-    HDC hDC = GetDC(NULL);
+    RECT rc = ui::WindowRect(hWnd), rcDlg = ui::WindowRect(hDlg);
+    HDC hDC = GetWindowDC(hDlg);
     int n = 0;
     for (int y = rc.top; y < rc.bottom; ++y)
         for (int x = rc.left; x < rc.right; ++x)
-            n += GetPixel(hDC, x, y) == color;
-    ReleaseDC(NULL, hDC);
+            n += GetPixel(hDC, x - rcDlg.left, y - rcDlg.top) == color;
+    ReleaseDC(hDlg, hDC);
     return n;
 }
 
