@@ -18,8 +18,10 @@ BEX_CHILD(RecordLink)
 // an application would; Wine 8 does not merge the user's classes into HKEY_CLASSES_ROOT as
 // Windows does, so there the same key goes to the machine's classes too.
 struct Protocol {
-    // What the registration creates of the user's classes key, which a new prefix lacks.
+    // What the registration creates of the user's classes key, which a new prefix lacks; and the
+    // console settings that the handler's console, the first of the session, stores.
     std::string m_created = harness::MissingKey(HKEY_CURRENT_USER, szProtocolKey);
+    std::string m_createdConsole = harness::MissingKey(HKEY_CURRENT_USER, "Console");
 
     Protocol()
     {
@@ -38,6 +40,8 @@ struct Protocol {
     {
         RegDeleteTreeA(HKEY_CURRENT_USER, m_created.empty() ? szProtocolKey : m_created.c_str());
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, szProtocolKey);
+        if (!m_createdConsole.empty())
+            RegDeleteTreeA(HKEY_CURRENT_USER, m_createdConsole.c_str());
         DeleteFileA(s_record.c_str());
     }
     // What the handler was started with, waiting for it a while; empty when it never ran.
