@@ -88,16 +88,20 @@ struct DUNZIPCMD {
 typedef int (WINAPI* DZIPPROC)(DZIPCMD* pCmd);
 typedef int (WINAPI* DUNZIPPROC)(DUNZIPCMD* pCmd);
 
-static_assert(sizeof(DUNZIPENTRY) == 310 && offsetof(DUNZIPENTRY, szName) == 38, "entry record");
-#ifndef _WIN64
-static_assert(sizeof(DZIPCMD) == 188, "pack block");
-static_assert(offsetof(DZIPCMD, lpszZipFile) == 8 && offsetof(DZIPCMD, lpszItems) == 12 &&
-              offsetof(DZIPCMD, bRecurse) == 36 && offsetof(DZIPCMD, dwLevel) == 40 &&
-              offsetof(DZIPCMD, bQuiet) == 44 && offsetof(DZIPCMD, bJunkPaths) == 76, "pack block");
-static_assert(sizeof(DUNZIPCMD) == 142, "unpack block");
-static_assert(offsetof(DUNZIPCMD, lpszZipFile) == 8 && offsetof(DUNZIPCMD, lpEntry) == 12 &&
-              offsetof(DUNZIPCMD, lpszFileSpec) == 16 && offsetof(DUNZIPCMD, lpszDestDir) == 24 &&
-              offsetof(DUNZIPCMD, bOverwrite) == 36 && offsetof(DUNZIPCMD, bQuiet) == 40 &&
-              offsetof(DUNZIPCMD, bUsePaths) == 52 && offsetof(DUNZIPCMD, dwEntries) == 76 &&
-              offsetof(DUNZIPCMD, wReserved140) == 140, "unpack block");
-#endif
+// Pinned for both widths: the outside libraries are 32-bit and read the 32-bit layout; our own
+// builds of them read these blocks on either width.
+#define ZIPBLOCK_AT(n32, n64) (sizeof(void*) == 4 ? (n32) : (n64))
+static_assert(sizeof(DUNZIPENTRY) == 310 && offsetof(DUNZIPENTRY, dwIndex) == 24 && offsetof(DUNZIPENTRY, szName) == 38,
+              "entry record");
+static_assert(sizeof(DZIPCMD) == ZIPBLOCK_AT(188, 196), "pack block");
+static_assert(offsetof(DZIPCMD, lpszZipFile) == 8 && offsetof(DZIPCMD, lpszItems) == ZIPBLOCK_AT(12, 16) &&
+              offsetof(DZIPCMD, bRecurse) == ZIPBLOCK_AT(36, 44) && offsetof(DZIPCMD, dwLevel) == ZIPBLOCK_AT(40, 48) &&
+              offsetof(DZIPCMD, bQuiet) == ZIPBLOCK_AT(44, 52) && offsetof(DZIPCMD, bJunkPaths) == ZIPBLOCK_AT(76, 84),
+              "pack block");
+static_assert(sizeof(DUNZIPCMD) == ZIPBLOCK_AT(142, 166), "unpack block");
+static_assert(offsetof(DUNZIPCMD, lpszZipFile) == 8 && offsetof(DUNZIPCMD, lpEntry) == ZIPBLOCK_AT(12, 16) &&
+              offsetof(DUNZIPCMD, lpszFileSpec) == ZIPBLOCK_AT(16, 24) && offsetof(DUNZIPCMD, lpszDestDir) == ZIPBLOCK_AT(24, 40) &&
+              offsetof(DUNZIPCMD, bOverwrite) == ZIPBLOCK_AT(36, 60) && offsetof(DUNZIPCMD, bQuiet) == ZIPBLOCK_AT(40, 64) &&
+              offsetof(DUNZIPCMD, bUsePaths) == ZIPBLOCK_AT(52, 76) && offsetof(DUNZIPCMD, dwEntries) == ZIPBLOCK_AT(76, 100) &&
+              offsetof(DUNZIPCMD, wReserved140) == ZIPBLOCK_AT(140, 164), "unpack block");
+#undef ZIPBLOCK_AT

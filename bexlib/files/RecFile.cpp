@@ -22,7 +22,6 @@ const char CRecFile::m_szFileID[43] = "Kelm-Ostrand Engineering, Record Archive\
 // runs, whatever their order.
 const DWORD CRecFile::m_dwRecHdrID = 0x2A2A2A2A;
 static_assert(CRecFile::m_dwRecHdrID == 0x2A2A2A2A, "the marker must be a compile-time constant");
-static_assert(sizeof(CRecFile::tagRECHDR) == 20, "the record header is stored as it is laid out");
 
 namespace {
 

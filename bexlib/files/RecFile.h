@@ -122,3 +122,9 @@ private:
     struct CFileBuffer;
     CFileBuffer* m_pBuffer;
 };
+
+// Stored as laid out, the same on both widths; the length and the checksum are written together.
+static_assert(sizeof(CRecFile::tagRECHDR) == 20 && offsetof(CRecFile::tagRECHDR, dwRecType) == 4 &&
+              offsetof(CRecFile::tagRECHDR, dwRecVersion) == 8 && offsetof(CRecFile::tagRECHDR, dwDataLength) == 12 &&
+              offsetof(CRecFile::tagRECHDR, dwChecksum) == 16, "record header");
+static_assert(sizeof(CRecFile::m_szFileID) == 43, "identification text");

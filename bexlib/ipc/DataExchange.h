@@ -35,3 +35,9 @@ struct ExchangeDataBlock
 // a quit message with ERROR_CANCELLED (the quit is posted again once the box is closed), a
 // reply count larger than the reply mapping with ERROR_INVALID_DATA.
 BEXFN BOOL BEXAPI ExchangeData(ExchangeDataBlock* pBlock);
+
+// The block as the suite's applications fill it.
+static_assert(sizeof(ExchangeDataBlock) == BEX_WIDTH(28, 56) && offsetof(ExchangeDataBlock, pszMapName) == BEX_WIDTH(8, 16) &&
+              offsetof(ExchangeDataBlock, cbSend) == BEX_WIDTH(12, 24) && offsetof(ExchangeDataBlock, pSend) == BEX_WIDTH(16, 32) &&
+              offsetof(ExchangeDataBlock, cbReceived) == BEX_WIDTH(20, 40) &&
+              offsetof(ExchangeDataBlock, pReceived) == BEX_WIDTH(24, 48), "exchange block");

@@ -10,6 +10,10 @@ const int cchPiece = 255;         // the longest atom name
 const int nMaxPieces = 26;        // as many entries as fit one atom name behind the head
 const int cchDirHead = 9;         // "*%02X;%04X;"
 const int cchDirEntry = 9;        // "%08lX;"
+// A full directory fits one atom name, and the longest string fills all its pieces but for the
+// last character, which would leave an empty piece.
+static_assert(cchDirHead + nMaxPieces * cchDirEntry <= cchPiece && nMaxPieces * cchPiece - 1 == BEX_MOLECULE_MAX,
+              "molecule directory");
 
 // GlobalAddAtomA, refusing what would not read back as the string: the table answers names
 // such as "#007" with the integer atom 7, whose name is "#7". Integer atoms hold no reference,

@@ -147,7 +147,7 @@ static bool Respond(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
         lResult = GlobalAddMolecule(GetCommandLineA());
         break;
     case WEXM_INSTANCE:
-        lResult = (LPARAM)GetModuleHandleA(NULL);
+        lResult = (LONG)(LONG_PTR)GetModuleHandleA(NULL);
         break;
     }
     DisturbRequester(hWndRequester);

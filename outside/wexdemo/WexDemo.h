@@ -3,7 +3,8 @@
 // Its main window (class "WexWClass") answers "MsgDataExchange" with the request's bytes in
 // reverse order (the request counts up to its last non-zero byte, as the zeros behind it cannot
 // be told from the mapping's padding). The requests below are posted to it with wParam the
-// requester's window, which receives the acknowledge ("MsgBexAck") with the result.
+// requester's window, which receives the acknowledge ("MsgBexAck") with the result: 32 bits, as
+// the product's width carries, whatever the width of the two programs.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +17,7 @@
 #define WEXM_MOLECULE_DELETE    (WM_APP + 3)
 // A molecule holding the responder's command line; the requester deletes it.
 #define WEXM_COMMAND_LINE       (WM_APP + 4)
-// The responder's instance handle.
+// The low 32 bits of the responder's instance handle (all of it on the product's width).
 #define WEXM_INSTANCE           (WM_APP + 5)
 
 // The responder's modes: how it answers each request.

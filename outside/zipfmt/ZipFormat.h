@@ -34,6 +34,9 @@ namespace central { enum { sig = 0, madeby = 4, version = 6, flags = 8, method =
                            disk = 34, intattr = 36, extattr = 38, offset = 42 }; }
 namespace end { enum { sig = 0, disk = 4, cddisk = 6, diskentries = 8, entries = 10, cdsize = 12,
                        cdoffset = 16, commentlen = 20 }; }
+// Each fixed part ends with its last field: the offsets and the sizes describe the same layout.
+static_assert(local::extralen + 2 == LOCAL_SIZE && central::offset + 4 == CENTRAL_SIZE && end::commentlen + 2 == END_SIZE,
+              "fixed parts");
 
 inline WORD Get16(const BYTE* p) { return (WORD)(p[0] | p[1] << 8); }
 inline DWORD Get32(const BYTE* p) { return (DWORD)p[0] | (DWORD)p[1] << 8 | (DWORD)p[2] << 16 | (DWORD)p[3] << 24; }

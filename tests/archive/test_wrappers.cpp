@@ -1,21 +1,12 @@
 // The archive wrappers against an answering stand-in: what they make of the libraries' answers,
 // and the box for a library that cannot be used. What they hand over is checked end to end
 // through our libraries in test_ziplibs.cpp; the blocks' layout, which the real libraries read,
-// is pinned here.
+// is pinned where they are declared.
 #include "harness.h"
 #include "BexLib32.h"
 #include "ZipBlocks.h"
 #include "zipstub.h"
 #include <gtest/gtest.h>
-#include <stddef.h>
-
-#define AT(n32, n64) (sizeof(void*) == 4 ? (n32) : (n64))
-static_assert(sizeof(DZIPCMD) == AT(188, 196) && offsetof(DZIPCMD, lpszItems) == AT(12, 16) &&
-              offsetof(DZIPCMD, bRecurse) == AT(36, 44) && offsetof(DZIPCMD, bJunkPaths) == AT(76, 84), "DZIPCMD layout");
-static_assert(sizeof(DUNZIPCMD) == AT(142, 166) && offsetof(DUNZIPCMD, lpszFileSpec) == AT(16, 24) &&
-              offsetof(DUNZIPCMD, lpszDestDir) == AT(24, 40) && offsetof(DUNZIPCMD, bUsePaths) == AT(52, 76) &&
-              offsetof(DUNZIPCMD, dwEntries) == AT(76, 100), "DUNZIPCMD layout");
-static_assert(offsetof(DUNZIPENTRY, szName) == 38 && sizeof(DUNZIPENTRY::szName) == 272, "DUNZIPENTRY layout");
 
 namespace {
 

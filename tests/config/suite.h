@@ -51,13 +51,32 @@ inline void Store(HKEY hive, const std::string& path, const char* pszEntry, DWOR
     RegSetKeyValueA(hive, path.c_str(), pszEntry, dwType, bytes.data(), (DWORD)bytes.size());
 }
 
-// An entry of HKEY_LOCAL_MACHINE "Global", removed again when the object dies.
-struct GlobalEntry {
-    std::string entry;
-    explicit GlobalEntry(const char* pszEntry) : entry(pszEntry) { Unset(); }
-    ~GlobalEntry() { Unset(); }
-    void Set(const std::string& text) { Store(HKEY_LOCAL_MACHINE, Section("Global"), entry.c_str(), REG_SZ, text + '\0'); }
-    void Unset() { RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, Section("Global").c_str(), entry.c_str()); }
+// A value of the suite's branch that a test sets: unset while the object lives, and as it was
+// before when it dies.
+struct Entry {
+    HKEY hive;
+    std::string section, entry, saved;
+    DWORD dwSavedType = REG_NONE;
+    Entry(HKEY hHive, const char* pszSection, const char* pszEntry) : hive(hHive), section(pszSection), entry(pszEntry)
+    {
+        saved = Query(hive, Section(section), pszEntry, &dwSavedType);
+        Unset();
+    }
+    ~Entry()
+    {
+        if (dwSavedType == REG_NONE)
+            Unset();
+        else
+            Store(hive, Section(section), entry.c_str(), dwSavedType, saved);
+    }
+    void Set(const std::string& text) { Store(hive, Section(section), entry.c_str(), REG_SZ, text + '\0'); }
+    std::string Get() const { std::string s = Query(hive, Section(section), entry.c_str()); return s.substr(0, s.find('\0')); }
+    void Unset() { RegDeleteKeyValueA(hive, Section(section).c_str(), entry.c_str()); }
+};
+
+// An entry of HKEY_LOCAL_MACHINE "Global".
+struct GlobalEntry : Entry {
+    explicit GlobalEntry(const char* pszEntry) : Entry(HKEY_LOCAL_MACHINE, "Global", pszEntry) {}
 };
 
 }  // namespace suite

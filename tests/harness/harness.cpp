@@ -189,12 +189,9 @@ std::vector<CopyData> Receiver::Received()
 // ---------------------------------------------------------------------------------------------
 // ReceiverProcess: recvhost.exe CLASS FILE [hang] (see there).
 
-ReceiverProcess::ReceiverProcess(const char* pszClass, bool bHang)
+ReceiverProcess::ReceiverProcess(const char* pszClass, bool bHang) : m_dir(TempDir())
 {
-    char szFile[MAX_PATH];
-    GetTempFileNameA(TempDir().c_str(), "rcv", 0, szFile);
-    m_file = szFile;
-    std::string cmd = "\"" + ModuleDir() + "recvhost.exe\" " + pszClass + " \"" + m_file + "\"" + (bHang ? " hang" : "");
+    std::string cmd = "\"" + ModuleDir() + "recvhost.exe\" " + pszClass + " \"" + m_dir + "received.txt\"" + (bHang ? " hang" : "");
     STARTUPINFOA si = { sizeof(si) };
     if (!CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &m_pi))
         return;
@@ -213,15 +210,15 @@ ReceiverProcess::ReceiverProcess(const char* pszClass, bool bHang)
 
 ReceiverProcess::~ReceiverProcess()
 {
-    if (m_pi.hProcess == NULL)
-        return;
-    if (m_hWnd)
-        PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(m_pi.hProcess, 5000) != WAIT_OBJECT_0)
-        TerminateProcess(m_pi.hProcess, 1);
-    CloseHandle(m_pi.hProcess);
-    CloseHandle(m_pi.hThread);
-    DeleteFileA(m_file.c_str());
+    if (m_pi.hProcess) {
+        if (m_hWnd)
+            PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(m_pi.hProcess, 5000) != WAIT_OBJECT_0)
+            TerminateProcess(m_pi.hProcess, 1);
+        CloseHandle(m_pi.hProcess);
+        CloseHandle(m_pi.hThread);
+    }
+    RemoveTree(m_dir);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -415,6 +412,21 @@ std::string ReadFileBytes(const std::string& path)
     return s;
 }
 
+// --- Registry
+
+std::string MissingKey(HKEY hive, const std::string& path)
+{
+    for (size_t nEnd = path.find('\\');; nEnd = path.find('\\', nEnd + 1)) {
+        std::string key = path.substr(0, nEnd);
+        HKEY h;
+        if (RegOpenKeyExA(hive, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+            return key;
+        RegCloseKey(h);
+        if (nEnd == std::string::npos)
+            return "";
+    }
+}
+
 // --- Help requests
 
 std::vector<std::string> HelpRequests(const std::vector<CopyData>& received)
@@ -496,33 +508,116 @@ UINT HitTest(HWND hWnd, int x, int y)
     return (UINT)SendMessageA(hWnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
 }
 
-// --- Children under a file-size limit
+// --- Children run through Unix programs (under Wine only)
 
-std::string RunChildUnderFileLimit(const char* pszName, const char* pszLoader, const std::string& dir, int nBlocks)
+namespace {
+
+std::string DosName(const char* pszUnix)
 {
     typedef LPWSTR(CDECL * PFNDOSNAME)(LPCSTR);
     PFNDOSNAME pfn = (PFNDOSNAME)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name");
-    LPWSTR pwszShell = pfn ? pfn("/bin/sh") : NULL;
-    if (pwszShell == NULL || pszLoader == NULL || *pszLoader == '\0')
+    LPWSTR pwsz = pfn ? pfn(pszUnix) : NULL;
+    if (pwsz == NULL)
         return "";
-    char szShell[MAX_PATH] = {}, szExe[MAX_PATH] = {};
-    WideCharToMultiByte(CP_ACP, 0, pwszShell, -1, szShell, MAX_PATH, NULL, NULL);
-    HeapFree(GetProcessHeap(), 0, pwszShell);
-    GetModuleFileNameA(NULL, szExe, MAX_PATH);
-    SetEnvironmentVariableA("BEX_CHILD_DIR", dir.c_str());
-    std::string cmd = std::string(szShell) + " -c \"trap '' XFSZ; ulimit -f " + std::to_string(nBlocks) + "; exec '" +
-                      pszLoader + "' '" + szExe + "' --child " + pszName + "\"";
+    char sz[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, 0, pwsz, -1, sz, MAX_PATH, NULL, NULL);
+    HeapFree(GetProcessHeap(), 0, pwsz);
+    return sz;
+}
+
+std::string UnixName(const std::string& path)
+{
+    typedef LPSTR(CDECL * PFNUNIXNAME)(LPCWSTR);
+    PFNUNIXNAME pfn = (PFNUNIXNAME)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    WCHAR wsz[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wsz, MAX_PATH);
+    LPSTR psz = pfn ? pfn(wsz) : NULL;
+    if (psz == NULL)
+        return "";
+    std::string s = psz;
+    HeapFree(GetProcessHeap(), 0, psz);
+    return s;
+}
+
+// Runs the shell script through /bin/sh. Wine gives a Unix program no handle to wait on: the
+// script, or the program it starts, ends its report "out.txt" in dir with "end\n". The report,
+// or "" when this is not Wine or no report ended within two minutes.
+std::string RunShellScript(const std::string& script, const std::string& dir)
+{
+    std::string shell = DosName("/bin/sh"), file = UnixName(dir + "run.sh");
+    if (shell.empty() || file.empty())
+        return "";
+    WriteFileBytes(dir + "run.sh", script);
+    std::string cmd = "\"" + shell + "\" \"" + file + "\"";
     STARTUPINFOA si = { sizeof(si) };
     PROCESS_INFORMATION pi = {};
     std::string out;
     if (CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
-        for (int i = 0; i < 600 && out.find("end\n") == std::string::npos; ++i, Sleep(100))
+        auto ended = [&]() { return out.size() >= 4 && out.compare(out.size() - 4, 4, "end\n") == 0; };
+        for (int i = 0; i < 1200 && !ended(); ++i, Sleep(100))
             out = ReadFileBytes(dir + "out.txt");
     }
+    return out;
+}
+
+// A text as one word of the shell.
+std::string Quoted(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string ThisProgram()
+{
+    char szExe[MAX_PATH] = {};
+    GetModuleFileNameA(NULL, szExe, MAX_PATH);
+    return szExe;
+}
+
+}  // namespace
+
+std::string RunChildUnderFileLimit(const char* pszName, const char* pszLoader, const std::string& dir, int nBlocks)
+{
+    if (pszLoader == NULL || *pszLoader == '\0')
+        return "";
+    SetEnvironmentVariableA("BEX_CHILD_DIR", dir.c_str());
+    std::string out = RunShellScript("trap '' XFSZ; ulimit -f " + std::to_string(nBlocks) + "; exec " + Quoted(pszLoader) +
+                                     " " + Quoted(ThisProgram()) + " --child " + pszName + "\n", dir);
     SetEnvironmentVariableA("BEX_CHILD_DIR", NULL);
     return out;
+}
+
+std::string RunChildInOwnWine(const char* pszName, const char* pszLoader, const char* pszDesktopSize)
+{
+    if (pszLoader == NULL || *pszLoader == '\0')
+        return "";
+    std::string dir = TempDir(), report = UnixName(dir) + "/out.txt", drive = UnixName("C:\\");
+    if (drive.empty()) {
+        RemoveTree(dir);
+        return "";
+    }
+    // A copy of this session's prefix takes a second, where a new prefix would take Wine's whole
+    // set-up. The copy's server and its processes are ended, and the copy removed, before the
+    // report ends.
+    std::string script =
+        "loader=" + Quoted(pszLoader) + "\n"
+        "server=\"$(dirname \"$loader\")/wineserver\"; [ -x \"$server\" ] || server=wineserver\n"
+        "if own=$(mktemp -d); then\n"
+        "  cp -a \"$(cd -P " + Quoted(drive) + "/.. && pwd)/.\" \"$own\" &&\n"
+        "  WINEPREFIX=\"$own\" timeout 90 \"$loader\" explorer.exe /desktop=BexOwnWine," + pszDesktopSize + " " +
+        Quoted(ThisProgram()) + " --child " + pszName + " >" + Quoted(report) + " 2>/dev/null\n"
+        "  WINEPREFIX=\"$own\" \"$server\" -k\n"
+        "  WINEPREFIX=\"$own\" \"$server\" -w\n"
+        "  rm -rf \"$own\"\n"
+        "fi\n"
+        "echo end >>" + Quoted(report) + "\n";
+    std::string out = RunShellScript(script, dir);
+    RemoveTree(dir);
+    return out.substr(0, out.size() >= 4 ? out.size() - 4 : 0);
 }
 
 void PumpFor(DWORD nMs)

@@ -88,7 +88,7 @@ public:
     HWND Hwnd() const { return m_hWnd; }
 
 private:
-    std::string m_file;
+    std::string m_dir;    // where the child writes, removed with the object
     PROCESS_INFORMATION m_pi = {};
     HWND m_hWnd = NULL;
 };
@@ -110,6 +110,13 @@ ChildResult RunProgram(const std::string& cmdLine, DWORD dwTimeoutMs = 30000);
 // there with "end\n" (Wine gives a Unix program no handle to wait on). Returns the report, or ""
 // when the program could not be started this way (not under Wine).
 std::string RunChildUnderFileLimit(const char* pszName, const char* pszLoader, const std::string& dir, int nBlocks);
+
+// Runs child scenario pszName of this program in a Wine session of its own, on a virtual desktop
+// of pszDesktopSize ("400x8"), as explorer's "/desktop=" makes one: for a scenario that changes
+// what a session shares with every program in it (its display, its desktops). The session runs on
+// a copy of this one's prefix; the copy and its wineserver are gone when the call returns. Returns
+// what the child wrote to its standard output, or "" when it could not run (not under Wine).
+std::string RunChildInOwnWine(const char* pszName, const char* pszLoader, const char* pszDesktopSize);
 
 void RegisterChild(const char* pszName, void (*pfn)());
 struct ChildRegistrar {
@@ -149,6 +156,11 @@ void RemoveTree(const std::string& dir);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 std::string ModuleDir();                // the directory of the running test program
+
+// ---------------------------------------------------------------------------------------------
+// Registry. The outermost key of path that does not exist, or "" when all of it does: what a
+// write below path creates, and what a RegDeleteTree of it takes away again.
+std::string MissingKey(HKEY hive, const std::string& path);
 
 // ---------------------------------------------------------------------------------------------
 // Dialogs. Plays the user of the next dialog this thread opens: once the dialog is active, runs

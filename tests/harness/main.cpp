@@ -31,6 +31,27 @@ class WatchdogListener : public testing::EmptyTestEventListener
     }
 };
 
+// Reading the suite's settings creates their keys, as an application's profile does. What a
+// test created of the suite's branch, itself or through the library, is removed after it, so that
+// the next test, or the next run in this Wine session, finds the registry as this one did.
+class SuiteBranchListener : public testing::EmptyTestEventListener
+{
+    const HKEY m_hives[2] = { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE };
+    std::string m_created[2];
+
+    void OnTestStart(const testing::TestInfo&) override
+    {
+        for (int i = 0; i < 2; ++i)
+            m_created[i] = harness::MissingKey(m_hives[i], "Software\\KELM-Ostrand");
+    }
+    void OnTestEnd(const testing::TestInfo&) override
+    {
+        for (int i = 0; i < 2; ++i)
+            if (!m_created[i].empty())
+                RegDeleteTreeA(m_hives[i], m_created[i].c_str());
+    }
+};
+
 BOOL CALLBACK PrintWindow(HWND hWnd, LPARAM)
 {
     char szClass[64] = "", szText[128] = "";
@@ -74,6 +95,7 @@ int main(int argc, char** argv)
     InitializeCriticalSection(&s_cs);
     s_dwMainThread = GetCurrentThreadId();
     testing::UnitTest::GetInstance()->listeners().Append(new WatchdogListener);
+    testing::UnitTest::GetInstance()->listeners().Append(new SuiteBranchListener);
     CloseHandle(CreateThread(NULL, 0, Watchdog, NULL, 0, NULL));
     return RUN_ALL_TESTS();
 }

@@ -1,5 +1,6 @@
 // Application launch: the sample application started from a temporary applications directory.
 #include "partner.h"
+#include "suite.h"
 #include "BexLib32.h"
 #include <gtest/gtest.h>
 
@@ -10,12 +11,11 @@ class ExecAppTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_strOldAppsDir = GetBexProfileString(HKEY_LOCAL_MACHINE, "Global", "AppsDir", "");
         // A blank in the directory: the program's path must reach the system quoted.
         m_strApps = m_strTemp + "Apps Dir\\";
         CreateDirectoryA(m_strApps.c_str(), NULL);
         CopyFileA((harness::ModuleDir() + "WexDemo.exe").c_str(), (m_strApps + "WexDemo.exe").c_str(), FALSE);
-        SetBexProfileString(HKEY_LOCAL_MACHINE, "Global", "AppsDir", m_strApps.c_str());
+        m_apps.Set(m_strApps);
         // The copy finds the library and the runtime in the build's directory.
         char szPath[32767];
         GetEnvironmentVariableA("PATH", szPath, sizeof(szPath));
@@ -32,12 +32,11 @@ protected:
         }
         if (hProcess)
             CloseHandle(hProcess);
-        SetBexProfileString(HKEY_LOCAL_MACHINE, "Global", "AppsDir", m_strOldAppsDir);
         harness::RemoveTree(m_strTemp);
     }
 
     ExecAppInfo m_info = {};
-    CString m_strOldAppsDir;
+    suite::GlobalEntry m_apps{ "AppsDir" };
     std::string m_strTemp = harness::TempDir(), m_strApps;
 };
 
@@ -56,7 +55,7 @@ TEST_F(ExecAppTest, StartsTheProgramFromTheAppsDirectoryAndFollowsItUntilItClose
     // What the program itself says: its instance, and the command line it was given.
     OwnWindow own;
     Watchdog watchdog(20000, NULL);
-    EXPECT_EQ((HINSTANCE)PostMessageAndWaitAck(m_info.hWndMain, WEXM_INSTANCE, (WPARAM)own.Hwnd(), 0), m_info.hInstance);
+    EXPECT_EQ((LONG)PostMessageAndWaitAck(m_info.hWndMain, WEXM_INSTANCE, (WPARAM)own.Hwnd(), 0), (LONG)(LONG_PTR)m_info.hInstance);
     ATOM nCmdLine = (ATOM)PostMessageAndWaitAck(m_info.hWndMain, WEXM_COMMAND_LINE, (WPARAM)own.Hwnd(), 0);
     EXPECT_EQ(std::string(GlobalGetMoleculeName(nCmdLine)), "\"" + m_strApps + "WEXDEMO.EXE\" respond");
     GlobalDeleteMolecule(nCmdLine);
@@ -81,7 +80,7 @@ TEST_F(ExecAppTest, NamesThatDoNotFitOrProgramsThatDoNotExistStartNothing)
     EXPECT_FALSE(ExecApp(0, std::string(300, 'w').c_str(), "respond", &info, SW_HIDE));
     EXPECT_FALSE(ExecApp(0, "NoSuchProgram", "respond", &info, SW_HIDE));
     // The directory and the title together are longer than a path may be.
-    SetBexProfileString(HKEY_LOCAL_MACHINE, "Global", "AppsDir", ("C:\\" + std::string(252, 'd')).c_str());
+    m_apps.Set("C:\\" + std::string(252, 'd'));
     EXPECT_FALSE(ExecApp(0, "wexdemo", "respond", &info, SW_HIDE));
     EXPECT_EQ(memcmp(&info, &before, sizeof(info)), 0);
 }

@@ -326,8 +326,8 @@ TEST(PagePrinterLayout, AnEmptyFileIsOneEmptyPage)
     EXPECT_TRUE(empty.Print(1).empty());
 }
 
-// Run on a virtual desktop eight pixels high, whose screen (and so the memory DC that measures)
-// is a sheet of 2 mm, lower than a line.
+// The measuring DC is the screen's: on a desktop eight pixels high its sheet is 2 mm, lower
+// than a line.
 BEX_CHILD(low_sheet)
 {
     PrintJob job("one\r\ntwo\r\nthree\r\n");
@@ -343,17 +343,16 @@ BEX_CHILD(low_sheet)
 
 TEST(PagePrinterLayout, ASheetLowerThanOneLineStillTakesALinePerPage)
 {
-    char szExe[MAX_PATH];
-    GetModuleFileNameA(NULL, szExe, MAX_PATH);
-    std::string output =
-        harness::RunProgram(std::string("explorer.exe /desktop=BexLowSheet,400x8 \"") + szExe + "\" --child low_sheet").output;
-    // The desktop's size holds for the whole Wine session until the display is reset.
-    ChangeDisplaySettingsExA(NULL, NULL, NULL, 0, NULL);
+    // A desktop's size holds for the whole Wine session it is made in: this one gets its own.
+    SIZE screen = { GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+    std::string output = harness::RunChildInOwnWine("low_sheet", BEX_WINE_LOADER, "400x8");
     output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
     int cy = 0, nPitch = 0;
     ASSERT_TRUE(sscanf(output.c_str(), "sheet %d pitch %d", &cy, &nPitch) == 2 && cy < nPitch) << output;
     // The third line fills its page as any last line that fits does, so an empty page follows.
     EXPECT_NE(output.find("\npage: one@0\npage: two@0\npage: three@0\npage:\n"), std::string::npos) << output;
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), screen.cx);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), screen.cy);
 }
 
 // A page the table does not hold ends the job and leaves the DC alone: a printer that never

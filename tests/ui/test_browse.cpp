@@ -69,10 +69,11 @@ SIZE WindowSize(HWND hWnd)
     return { rc.right - rc.left, rc.bottom - rc.top };
 }
 
-// The application whose profile keeps the dialog's size.
+// The application whose profile keeps the dialog's size, in a key of its own removed before and after.
 struct BrowseApp : CWinApp {
-    BrowseApp() : CWinApp("Browse Test") { SetRegistryKey("KELM-Ostrand BrowseTest"); WriteProfileString("83", NULL, NULL); }
-    ~BrowseApp() { WriteProfileString("83", NULL, NULL); }
+    BrowseApp() : CWinApp("Browse Test") { Clean(); SetRegistryKey("KELM-Ostrand BrowseTest"); }
+    ~BrowseApp() override { Clean(); }
+    static void Clean() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KELM-Ostrand BrowseTest"); }
 };
 
 // C:\bt\Projects with folders in mixed case, one of them with a folder of its own, and a file.

@@ -18,6 +18,11 @@ BEX_CHILD(RecordLink)
 // an application would; Wine 8 does not merge the user's classes into HKEY_CLASSES_ROOT as
 // Windows does, so there the same key goes to the machine's classes too.
 struct Protocol {
+    // What the registration creates of the user's classes key, which a new prefix lacks; and the
+    // console settings that the handler's console, the first of the session, stores.
+    std::string m_created = harness::MissingKey(HKEY_CURRENT_USER, szProtocolKey);
+    std::string m_createdConsole = harness::MissingKey(HKEY_CURRENT_USER, "Console");
+
     Protocol()
     {
         DeleteFileA(s_record.c_str());
@@ -33,8 +38,10 @@ struct Protocol {
     }
     ~Protocol()
     {
-        RegDeleteTreeA(HKEY_CURRENT_USER, szProtocolKey);
+        RegDeleteTreeA(HKEY_CURRENT_USER, m_created.empty() ? szProtocolKey : m_created.c_str());
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, szProtocolKey);
+        if (!m_createdConsole.empty())
+            RegDeleteTreeA(HKEY_CURRENT_USER, m_createdConsole.c_str());
         DeleteFileA(s_record.c_str());
     }
     // What the handler was started with, waiting for it a while; empty when it never ran.
@@ -48,19 +55,20 @@ struct Protocol {
     }
 };
 
-// How many pixels of the control, as shown on the screen, have the colour.
+// How many pixels of the control, as the dialog shows it, have the colour. Read from the
+// dialog's window rather than the screen: the handler's console window may lie over it there.
 int CountPixels(HWND hWnd, COLORREF color)
 {
-    // What was painted reaches the X screen a moment later.
-    RedrawWindow(GetParent(hWnd), NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HWND hDlg = GetParent(hWnd);
+    RedrawWindow(hDlg, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     harness::PumpFor(200);
-    RECT rc = ui::WindowRect(hWnd);
-    HDC hDC = GetDC(NULL);
+    RECT rc = ui::WindowRect(hWnd), rcDlg = ui::WindowRect(hDlg);
+    HDC hDC = GetWindowDC(hDlg);
     int n = 0;
     for (int y = rc.top; y < rc.bottom; ++y)
         for (int x = rc.left; x < rc.right; ++x)
-            n += GetPixel(hDC, x, y) == color;
-    ReleaseDC(NULL, hDC);
+            n += GetPixel(hDC, x - rcDlg.left, y - rcDlg.top) == color;
+    ReleaseDC(hDlg, hDC);
     return n;
 }
 

@@ -52,16 +52,6 @@ void WriteIni(const std::string& path, const char* pszSection, const char* pszEn
     WritePrivateProfileStringA(pszSection, pszEntry, value.c_str(), path.c_str());
 }
 
-// A per-user value of the suite branch, removed again when the object dies.
-struct UserEntry {
-    std::string section, entry;
-    UserEntry(const char* pszSection, const char* pszEntry) : section(pszSection), entry(pszEntry) { Unset(); }
-    ~UserEntry() { Unset(); }
-    void Set(const std::string& text) { suite::Store(HKEY_CURRENT_USER, suite::Section(section), entry.c_str(), REG_SZ, text + '\0'); }
-    std::string Get() { std::string s = suite::Query(HKEY_CURRENT_USER, suite::Section(section), entry.c_str()); return s.substr(0, s.find('\0')); }
-    void Unset() { RegDeleteKeyValueA(HKEY_CURRENT_USER, suite::Section(section).c_str(), entry.c_str()); }
-};
-
 // The sample installation: program files, add-ons, library directories and a project.
 struct Installation {
     std::string root = harness::TempDir();
@@ -70,7 +60,7 @@ struct Installation {
     std::string programs;   // a folder below the system's program files directory
     suite::GlobalEntry appsDir{ "AppsDir" }, localDir{ "LocalDir" }, stdLib{ "StdLibDir" }, appLib{ "AppLibDir" },
         usrLib{ "UsrLibDir" }, fbDir{ "FBDir" };
-    UserEntry active{ "Wex\\Active", "Project" };
+    suite::Entry active{ HKEY_CURRENT_USER, "Wex\\Active", "Project" };
 
     Installation()
     {
@@ -306,7 +296,7 @@ TEST(VersionInfoWindow, ShowsTheWholeReportResizesAndRemembersWhere)
     for (int i = 1000; i < 2100; ++i)
         list += Record("1.0", "", "MissingProgram" + std::to_string(i) + ".dll");
     WriteFileBytes(inst.apps + "FileList.txt", list);
-    UserEntry pos("Wex\\WindowPos", "VersInfoDlg");
+    suite::Entry pos(HKEY_CURRENT_USER, "Wex\\WindowPos", "VersInfoDlg");
     harness::Receiver viewer("MS_WINHELP");
     std::string expected = Report();
     ASSERT_GT(expected.size(), 32000u);
