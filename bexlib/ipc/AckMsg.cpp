@@ -13,7 +13,8 @@ LRESULT BEXAPI PostMessageAndWaitAck(HWND hWnd, UINT message, WPARAM wParam, LPA
     MSG msg;
     switch (wait.Wait(hWnd, g_nBexAckMsg, msg)) {
     case CPartnerWait::answered:
-        return msg.lParam;
+        // The result is 32 bits wide, as the product's lParam is, on either side of the message.
+        return (LONG)msg.lParam;
     case CPartnerWait::partnerGone:
         return -1;
     default:
@@ -23,5 +24,5 @@ LRESULT BEXAPI PostMessageAndWaitAck(HWND hWnd, UINT message, WPARAM wParam, LPA
 
 BOOL BEXAPI PostAckMessage(HWND hWnd, LPARAM lResult)
 {
-    return PostMessageA(hWnd, g_nBexAckMsg, 0, lResult);
+    return PostMessageA(hWnd, g_nBexAckMsg, 0, (LONG)lResult);
 }

@@ -11,7 +11,7 @@ BEXFN UINT BEXAPI RegisterBexAckMessage();
 // -1 when hWnd has gone without answering; 0 after a quit message (which is posted again). Call
 // it on the thread that owns the caller's windows.
 BEXFN LRESULT BEXAPI PostMessageAndWaitAck(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-// The receiver's answer: posts "MsgBexAck" with wParam 0 and lParam lResult to hWnd.
+// The receiver's answer: posts "MsgBexAck" with wParam 0 and lParam lResult (its 32 bits) to hWnd.
 BEXFN BOOL BEXAPI PostAckMessage(HWND hWnd, LPARAM lResult);
 
 #ifdef BEX_BUILDING_LIBRARY

@@ -20,6 +20,16 @@ TEST(PostMessageAndWaitAck, ReturnsTheAcknowledgedResultOrMinusOneWhenTheReceive
     }
 }
 
+// An acknowledge carries 32 bits on every width: a 64-bit sender's upper half is not part of it.
+TEST(PostMessageAndWaitAck, TheResultIs32BitsWideOnEveryWidth)
+{
+    harness::Receiver silent("BexSilentReceiver");   // the answer is in the queue already
+    OwnWindow own;
+    PostMessageA(own.Hwnd(), RegisterBexAckMessage(), 0, (LPARAM)((ULONG_PTR)0x5A << 31 << 1 | 0xFFFFFFF9));
+    Watchdog watchdog(20000, NULL);
+    EXPECT_EQ(PostMessageAndWaitAck(silent.Hwnd(), WM_USER, 0, 0), -7);
+}
+
 TEST(PostMessageAndWaitAck, AQuitEndsTheWaitAndIsPostedAgainForTheCallersLoop)
 {
     harness::Receiver silent("BexSilentReceiver");   // never acknowledges
