@@ -9,22 +9,28 @@ namespace pageheap {
 namespace {
 
 enum Kind : BYTE { kindCrt, kindGlobal };
-enum State : BYTE { stateUnused, stateLive, stateFreed };
+enum State : BYTE { stateLive, stateFreed };
 
-struct Block {
+// A slot: readable pages (room for the data, and the tail when there is one) and a no-access page
+// behind them. Slots are made once and used again by blocks of the same size class, so that
+// taking and giving back a block only changes the protection of pages that hold it: under Wine
+// every such call costs microseconds, and the host's mappings (65530 of them by default) would
+// run out if pages of every kind came and went in every pattern.
+struct Slot {
     BYTE* pData;
     size_t cb;
-    DWORD nPages;    // data, tail and the no-access page
-    DWORD nCommitted;
+    DWORD nOpen;      // readable pages
+    DWORD nNextFree;  // the next slot of its class's free queue (first page + 1), or 0
     Kind kind;
     State state;
 };
 
 const size_t cbTail = 0x10000;
 const BYTE bFresh = 0xA5;
+const int nClasses = 48;
 
-// The heap's space: one reservation, handed out in whole pages. m_pnOwner gives for every page
-// the first page (+ 1) of the block that last held it; m_pBlocks is indexed by first pages.
+// The heap's space: one reservation, cut into slots from its start. m_pnOwner gives for every
+// page the first page (+ 1) of the slot that holds it; m_pSlots is indexed by first pages.
 class CPageHeap
 {
 public:
@@ -32,23 +38,31 @@ public:
     bool Owns(const void* pv) const { return m_pBase && (const BYTE*)pv >= m_pBase && (const BYTE*)pv < m_pBase + m_nPages * m_cbPage; }
     void* Alloc(size_t cb, bool bZero, Kind kind);
     // The live block that pv starts, or NULL.
-    Block* Find(const void* pv);
-    void Free(Block* pBlock);
+    Slot* Find(const void* pv);
+    void Free(Slot* pSlot);
     std::string Describe(const void* pv);
     void SetTail(int nByte) { m_nTail = nByte; }
+    void Enable(bool bOn) { m_bOn = bOn; }
     size_t LiveGlobal() const { return m_nLiveGlobal; }
     void Lock() { AcquireSRWLockExclusive(&m_lock); }
     void Unlock() { ReleaseSRWLockExclusive(&m_lock); }
 
 private:
-    bool Busy(size_t nPage) const { return m_pnOwner[nPage] && m_pBlocks[m_pnOwner[nPage] - 1].state == stateLive; }
-    void Forget(size_t nFirst);
+    // Readable pages: exact up to 16, then powers of two, so that few classes serve every size.
+    static int ClassOf(size_t nOpen);
+    static size_t OpenPages(int nClass) { return nClass <= 16 ? (size_t)nClass : (size_t)1 << (nClass - 12); }
+    // Freed slots that wait before they are used again: a block used after it was freed then
+    // meets a no-access page rather than the next block's data.
+    static DWORD Quarantine(size_t nOpen) { return nOpen <= 4 ? 64 : nOpen <= 64 ? 4 : 0; }
+    Slot* TakeFree(int nClass, bool bAll);
 
     BYTE* m_pBase = NULL;
     size_t m_nPages = 0, m_cbPage = 0, m_nNext = 0, m_nLiveGlobal = 0;
     DWORD* m_pnOwner = NULL;
-    Block* m_pBlocks = NULL;
+    Slot* m_pSlots = NULL;
+    struct { DWORD nHead, nTail, nCount; } m_free[nClasses] = {};
     int m_nTail = -1;
+    volatile bool m_bOn = true;
     SRWLOCK m_lock = SRWLOCK_INIT;
 };
 
@@ -70,86 +84,97 @@ bool CPageHeap::Init()
     if (!m_pBase)
         return false;
     m_pnOwner = (DWORD*)VirtualAlloc(NULL, m_nPages * sizeof(DWORD), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    m_pBlocks = (Block*)VirtualAlloc(NULL, m_nPages * sizeof(Block), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    return m_pnOwner && m_pBlocks;
+    m_pSlots = (Slot*)VirtualAlloc(NULL, m_nPages * sizeof(Slot), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    return m_pnOwner && m_pSlots;
 }
 
-// The pages of a freed block are taken again: what they said about it no longer holds.
-void CPageHeap::Forget(size_t nFirst)
+int CPageHeap::ClassOf(size_t nOpen)
 {
-    Block& b = m_pBlocks[nFirst];
-    for (size_t p = nFirst; p < nFirst + b.nPages; ++p)
-        if (m_pnOwner[p] == nFirst + 1)
-            m_pnOwner[p] = 0;
-    b.state = stateUnused;
+    if (nOpen <= 16)
+        return (int)nOpen;
+    int nClass = 17;
+    while (OpenPages(nClass) < nOpen)
+        ++nClass;
+    return nClass;
+}
+
+Slot* CPageHeap::TakeFree(int nClass, bool bAll)
+{
+    auto& q = m_free[nClass];
+    if (q.nCount == 0 || (!bAll && q.nCount <= Quarantine(OpenPages(nClass))))
+        return NULL;
+    Slot* pSlot = &m_pSlots[q.nHead - 1];
+    q.nHead = pSlot->nNextFree;
+    if (--q.nCount == 0)
+        q.nTail = 0;
+    return pSlot;
 }
 
 void* CPageHeap::Alloc(size_t cb, bool bZero, Kind kind)
 {
-    size_t nData = (cb + m_cbPage - 1) / m_cbPage;
     size_t nTail = m_nTail >= 0 ? cbTail / m_cbPage : 0;
-    size_t nPages = nData + nTail + 1;
-    if (cb > m_nPages * m_cbPage / 4)
+    size_t nNeed = (cb + m_cbPage - 1) / m_cbPage + nTail;
+    if (!m_bOn || nNeed > m_nPages / 4)
         return NULL;
-    // Next fit: freed pages are taken again only once the heap has gone round.
-    size_t nFirst = m_nNext, nRun = 0;
-    for (size_t nSeen = 0; nRun < nPages; ++nSeen) {
-        if (nSeen > m_nPages + nPages)
-            return NULL;
-        size_t p = nFirst + nRun;
-        if (p >= m_nPages) {
-            nFirst = 0;
-            nRun = 0;
-        } else if (Busy(p)) {
-            nFirst = p + 1;
-            nRun = 0;
-        } else {
-            ++nRun;
-        }
+    int nClass = ClassOf(nNeed);
+    size_t nOpen = OpenPages(nClass);
+    Slot* pSlot = TakeFree(nClass, false);
+    size_t nFirst;
+    if (pSlot) {
+        nFirst = pSlot - m_pSlots;
+    } else if (m_nNext + nOpen + 1 <= m_nPages) {
+        nFirst = m_nNext;
+        m_nNext += nOpen + 1;
+        pSlot = &m_pSlots[nFirst];
+        for (size_t p = nFirst; p <= nFirst + nOpen; ++p)
+            m_pnOwner[p] = (DWORD)nFirst + 1;
+    } else if ((pSlot = TakeFree(nClass, true)) != NULL) {
+        nFirst = pSlot - m_pSlots;   // the space is used up: quarantine must give way
+    } else {
+        return NULL;
     }
-    for (size_t p = nFirst; p < nFirst + nPages; ++p)
-        if (m_pnOwner[p])
-            Forget(m_pnOwner[p] - 1);
     BYTE* pFirst = m_pBase + nFirst * m_cbPage;
-    size_t nCommit = nData + nTail;
-    if (nCommit && !VirtualAlloc(pFirst, nCommit * m_cbPage, MEM_COMMIT, PAGE_READWRITE))
+    if (nOpen && !VirtualAlloc(pFirst, nOpen * m_cbPage, MEM_COMMIT, PAGE_READWRITE))
         return NULL;
-    for (size_t p = nFirst; p < nFirst + nPages; ++p)
-        m_pnOwner[p] = (DWORD)nFirst + 1;
-    Block& b = m_pBlocks[nFirst];
-    b.pData = pFirst + nData * m_cbPage - cb;
-    b.cb = cb;
-    b.nPages = (DWORD)nPages;
-    b.nCommitted = (DWORD)nCommit;
-    b.kind = kind;
-    b.state = stateLive;
-    // Fresh pages are zero already.
-    if (!bZero)
-        memset(b.pData, bFresh, cb);
+    BYTE* pEnd = pFirst + (nOpen - nTail) * m_cbPage;
+    pSlot->pData = pEnd - cb;
+    pSlot->cb = cb;
+    pSlot->nOpen = (DWORD)nOpen;
+    pSlot->nNextFree = 0;
+    pSlot->kind = kind;
+    pSlot->state = stateLive;
+    memset(pSlot->pData, bZero ? 0 : bFresh, cb);
     if (nTail)
-        memset(pFirst + nData * m_cbPage, m_nTail, nTail * m_cbPage);
-    m_nNext = nFirst + nPages;
+        memset(pEnd, m_nTail, nTail * m_cbPage);
     if (kind == kindGlobal)
         ++m_nLiveGlobal;
-    return b.pData;
+    return pSlot->pData;
 }
 
-Block* CPageHeap::Find(const void* pv)
+Slot* CPageHeap::Find(const void* pv)
 {
     if (!Owns(pv))
         return NULL;
     DWORD nOwner = m_pnOwner[((const BYTE*)pv - m_pBase) / m_cbPage];
-    Block* pBlock = nOwner ? &m_pBlocks[nOwner - 1] : NULL;
-    return pBlock && pBlock->state == stateLive && pBlock->pData == pv ? pBlock : NULL;
+    Slot* pSlot = nOwner ? &m_pSlots[nOwner - 1] : NULL;
+    return pSlot && pSlot->state == stateLive && pSlot->pData == pv ? pSlot : NULL;
 }
 
-void CPageHeap::Free(Block* pBlock)
+void CPageHeap::Free(Slot* pSlot)
 {
-    size_t nFirst = pBlock - m_pBlocks;
-    if (pBlock->nCommitted)
-        VirtualFree(m_pBase + nFirst * m_cbPage, pBlock->nCommitted * m_cbPage, MEM_DECOMMIT);
-    pBlock->state = stateFreed;
-    if (pBlock->kind == kindGlobal)
+    size_t nFirst = pSlot - m_pSlots;
+    DWORD dwOld;
+    if (pSlot->nOpen)
+        VirtualProtect(m_pBase + nFirst * m_cbPage, pSlot->nOpen * m_cbPage, PAGE_NOACCESS, &dwOld);
+    pSlot->state = stateFreed;
+    auto& q = m_free[ClassOf(pSlot->nOpen)];
+    if (q.nTail)
+        m_pSlots[q.nTail - 1].nNextFree = (DWORD)nFirst + 1;
+    else
+        q.nHead = (DWORD)nFirst + 1;
+    q.nTail = (DWORD)nFirst + 1;
+    ++q.nCount;
+    if (pSlot->kind == kindGlobal)
         --m_nLiveGlobal;
 }
 
@@ -160,7 +185,7 @@ std::string CPageHeap::Describe(const void* pv)
     DWORD nOwner = m_pnOwner[((const BYTE*)pv - m_pBase) / m_cbPage];
     if (!nOwner)
         return "in the page heap's space, in no block";
-    const Block& b = m_pBlocks[nOwner - 1];
+    const Slot& b = m_pSlots[nOwner - 1];
     const BYTE* p = (const BYTE*)pv;
     const char* pszKind = b.kind == kindGlobal ? "GlobalAlloc" : "malloc";
     char sz[160];
@@ -217,11 +242,11 @@ void __cdecl Free(void* pv)
         return;
     }
     s_heap.Lock();
-    Block* pBlock = s_heap.Find(pv);
-    if (pBlock && pBlock->kind == kindCrt)
-        s_heap.Free(pBlock);
+    Slot* pSlot = s_heap.Find(pv);
+    if (pSlot && pSlot->kind == kindCrt)
+        s_heap.Free(pSlot);
     s_heap.Unlock();
-    if (!pBlock || pBlock->kind != kindCrt)
+    if (!pSlot || pSlot->kind != kindCrt)
         BadBlock(pv);
 }
 
@@ -236,10 +261,10 @@ void* __cdecl Realloc(void* pv, size_t cb)
         return NULL;
     }
     s_heap.Lock();
-    Block* pBlock = s_heap.Find(pv);
-    size_t cbOld = pBlock && pBlock->kind == kindCrt ? pBlock->cb : 0;
+    Slot* pSlot = s_heap.Find(pv);
+    size_t cbOld = pSlot && pSlot->kind == kindCrt ? pSlot->cb : 0;
     s_heap.Unlock();
-    if (!pBlock || pBlock->kind != kindCrt)
+    if (!pSlot || pSlot->kind != kindCrt)
         BadBlock(pv);
     void* pNew = Malloc(cb);
     if (pNew) {
@@ -266,10 +291,10 @@ HGLOBAL HandleOf(const void* pData) { return (HGLOBAL)((ULONG_PTR)pData - cbHand
 void* DataOf(HGLOBAL h) { return (void*)((ULONG_PTR)h + cbHandleBias); }
 
 // The live GlobalAlloc block of handle h; NULL when h is none of the heap's.
-Block* FindGlobal(HGLOBAL h)
+Slot* FindGlobal(HGLOBAL h)
 {
-    Block* pBlock = s_heap.Find(DataOf(h));
-    return pBlock && pBlock->kind == kindGlobal ? pBlock : NULL;
+    Slot* pSlot = s_heap.Find(DataOf(h));
+    return pSlot && pSlot->kind == kindGlobal ? pSlot : NULL;
 }
 
 HGLOBAL WINAPI GlobalAllocHook(UINT uFlags, SIZE_T cb)
@@ -283,25 +308,25 @@ HGLOBAL WINAPI GlobalAllocHook(UINT uFlags, SIZE_T cb)
 LPVOID WINAPI GlobalLockHook(HGLOBAL h)
 {
     s_heap.Lock();
-    Block* pBlock = FindGlobal(h);
+    Slot* pSlot = FindGlobal(h);
     s_heap.Unlock();
-    return pBlock ? pBlock->pData : s_pfnGlobalLock(h);
+    return pSlot ? pSlot->pData : s_pfnGlobalLock(h);
 }
 
 BOOL WINAPI GlobalUnlockHook(HGLOBAL h)
 {
     s_heap.Lock();
-    Block* pBlock = FindGlobal(h);
+    Slot* pSlot = FindGlobal(h);
     s_heap.Unlock();
     // No lock count is kept: every unlock leaves the block unlocked.
-    return pBlock ? FALSE : s_pfnGlobalUnlock(h);
+    return pSlot ? FALSE : s_pfnGlobalUnlock(h);
 }
 
 HGLOBAL WINAPI GlobalHandleHook(LPCVOID pv)
 {
     s_heap.Lock();
-    Block* pBlock = s_heap.Find(pv);
-    bool bOurs = pBlock && pBlock->kind == kindGlobal;
+    Slot* pSlot = s_heap.Find(pv);
+    bool bOurs = pSlot && pSlot->kind == kindGlobal;
     s_heap.Unlock();
     return bOurs ? HandleOf(pv) : s_pfnGlobalHandle(pv);
 }
@@ -309,20 +334,20 @@ HGLOBAL WINAPI GlobalHandleHook(LPCVOID pv)
 SIZE_T WINAPI GlobalSizeHook(HGLOBAL h)
 {
     s_heap.Lock();
-    Block* pBlock = FindGlobal(h);
-    SIZE_T cb = pBlock ? pBlock->cb : 0;
+    Slot* pSlot = FindGlobal(h);
+    SIZE_T cb = pSlot ? pSlot->cb : 0;
     s_heap.Unlock();
-    return pBlock ? cb : s_pfnGlobalSize(h);
+    return pSlot ? cb : s_pfnGlobalSize(h);
 }
 
 HGLOBAL WINAPI GlobalFreeHook(HGLOBAL h)
 {
     s_heap.Lock();
-    Block* pBlock = FindGlobal(h);
-    if (pBlock)
-        s_heap.Free(pBlock);
+    Slot* pSlot = FindGlobal(h);
+    if (pSlot)
+        s_heap.Free(pSlot);
     s_heap.Unlock();
-    if (pBlock)
+    if (pSlot)
         return NULL;
     if (s_heap.Owns(DataOf(h)))
         BadBlock(DataOf(h));
@@ -332,10 +357,10 @@ HGLOBAL WINAPI GlobalFreeHook(HGLOBAL h)
 HGLOBAL WINAPI GlobalReAllocHook(HGLOBAL h, SIZE_T cb, UINT uFlags)
 {
     s_heap.Lock();
-    Block* pBlock = FindGlobal(h);
-    size_t cbOld = pBlock ? pBlock->cb : 0;
+    Slot* pSlot = FindGlobal(h);
+    size_t cbOld = pSlot ? pSlot->cb : 0;
     s_heap.Unlock();
-    if (!pBlock)
+    if (!pSlot)
         return s_pfnGlobalReAlloc(h, cb, uFlags);
     if (uFlags & GMEM_MODIFY)
         return h;
@@ -378,27 +403,28 @@ struct Hook {
     void** ppfnSystem;   // filled with what the first slot held
 };
 
-// Puts every hook into the module's slots, or none when one is missing.
+// Puts the hooks into the module's slots of the functions it imports; false when it imports none.
 bool Patch(const char* pszModule, const char* pszDll, Hook* pHooks, size_t nHooks)
 {
     HMODULE hModule = pszModule ? GetModuleHandleA(pszModule) : GetModuleHandleA(NULL);
     if (!hModule || !s_heap.Init())
         return false;
-    void** apSlot[16];
-    for (size_t i = 0; i < nHooks; ++i)
-        if (!(apSlot[i] = ImportSlot(hModule, pszDll, pHooks[i].pszName)))
-            return false;
+    bool bAny = false;
     for (size_t i = 0; i < nHooks; ++i) {
-        if (*apSlot[i] == pHooks[i].pfnHook)
+        void** ppSlot = ImportSlot(hModule, pszDll, pHooks[i].pszName);
+        if (!ppSlot)
+            continue;
+        bAny = true;
+        if (*ppSlot == pHooks[i].pfnHook)
             continue;
         if (!*pHooks[i].ppfnSystem)
-            *pHooks[i].ppfnSystem = *apSlot[i];
+            *pHooks[i].ppfnSystem = *ppSlot;
         DWORD dwOld;
-        VirtualProtect(apSlot[i], sizeof(void*), PAGE_READWRITE, &dwOld);
-        *apSlot[i] = pHooks[i].pfnHook;
-        VirtualProtect(apSlot[i], sizeof(void*), dwOld, &dwOld);
+        VirtualProtect(ppSlot, sizeof(void*), PAGE_READWRITE, &dwOld);
+        *ppSlot = pHooks[i].pfnHook;
+        VirtualProtect(ppSlot, sizeof(void*), dwOld, &dwOld);
     }
-    return true;
+    return bAny;
 }
 
 }  // namespace
@@ -442,6 +468,11 @@ void SetTail(int nByte)
     s_heap.Lock();
     s_heap.SetTail(nByte);
     s_heap.Unlock();
+}
+
+void Enable(bool bOn)
+{
+    s_heap.Enable(bOn);
 }
 
 size_t LiveGlobalBlocks()

@@ -36,6 +36,10 @@ std::string Describe(const void* pv);
 // where a no-access page does not fault: what it reads past a block shows only in what it draws.
 void SetTail(int nByte);
 
+// While off, new blocks come from the system (blocks of the heap still go back to it): a
+// program can keep its own work off the heap's pages, where every block costs system calls.
+void Enable(bool bOn);
+
 // GlobalAlloc blocks given out and not freed.
 size_t LiveGlobalBlocks();
 
