@@ -40,7 +40,9 @@ struct Progress {
     volatile LONG nIndex;       // the input being run; -1 before the first
     volatile LONG nDone;        // inputs run to their end
     volatile LONG nAccepted;
+    volatile LONG nSetAside;
     volatile LONG bFinished;    // the whole batch was run
+    volatile LONG bMaking;      // the input nIndex is being made, not run
     char szFault[1024];
 };
 
@@ -186,12 +188,11 @@ int RunChild(const Target& target, const char* pszShm, uint64_t nSeed, const std
         seeds = target.pfnSeeds();
     else
         files = SortedFiles(filesDir);
-    for (LONG i = nFrom; i < nFrom + nCount; ++i) {
-        std::string input = filesDir.empty() ? MakeInput(target, seeds, nSeed, (uint64_t)i)
-                                             : (i < (LONG)files.size() ? harness::ReadFileBytes(filesDir + files[i]) : std::string());
-        if (!filesDir.empty() && i >= (LONG)files.size())
-            break;
+    for (LONG i = nFrom; i < nFrom + nCount && (filesDir.empty() || i < (LONG)files.size()); ++i) {
+        InterlockedExchange(&s_pProgress->bMaking, 1);
         InterlockedExchange(&s_pProgress->nIndex, i);
+        std::string input = filesDir.empty() ? MakeInput(target, seeds, nSeed, (uint64_t)i) : harness::ReadFileBytes(filesDir + files[i]);
+        InterlockedExchange(&s_pProgress->bMaking, 0);
         // Only the reader's blocks need the page heap: making inputs would pay for it many times over.
         harness::pageheap::Enable(true);
         bool bAccepted = target.pfnRun(input);
@@ -234,7 +235,7 @@ struct Options {
 };
 
 struct Tally {
-    LONG nInputs = 0, nAccepted = 0, nFaults = 0;
+    LONG nInputs = 0, nAccepted = 0, nSetAside = 0, nFaults = 0;
     ULONGLONG nMs = 0;
 };
 
@@ -264,7 +265,7 @@ private:
     bool Start();
     bool Finish(bool bHung);
     void Close();
-    void Fault(LONG nIndex, const std::string& what);
+    void Fault(LONG nIndex, const std::string& what, bool bSave);
 
     const Options& m_opt;
     const Target& m_target;
@@ -334,13 +335,13 @@ void Slot::Close()
     m_scratch.clear();
 }
 
-void Slot::Fault(LONG nIndex, const std::string& what)
+void Slot::Fault(LONG nIndex, const std::string& what, bool bSave)
 {
     ++m_tally.nFaults;
     std::string label = m_filesDir.empty() ? "input " + std::to_string(nIndex)
                                            : "file " + (nIndex >= 0 && nIndex < (LONG)m_files.size() ? m_files[nIndex] : "?");
     printf("FAULT %s %s: %s\n", m_target.pszName, label.c_str(), what.c_str());
-    if (nIndex < 0 || !m_filesDir.empty() || ++m_seen[what] > 3) {
+    if (!bSave || nIndex < 0 || !m_filesDir.empty() || ++m_seen[what] > 3) {
         fflush(stdout);
         return;
     }
@@ -364,6 +365,7 @@ bool Slot::Finish(bool bHung)
     p.szFault[sizeof(p.szFault) - 1] = '\0';
     m_tally.nInputs += p.nDone;
     m_tally.nAccepted += p.nAccepted;
+    m_tally.nSetAside += p.nSetAside;
     m_tally.nMs += GetTickCount64() - m_nStarted;
     bool bOk = !bHung && p.bFinished && dwExit == 0;
     if (bOk) {
@@ -373,9 +375,10 @@ bool Slot::Finish(bool bHung)
         snprintf(sz, sizeof(sz), "the child ended with exit code 0x%lx", (unsigned long)dwExit);
         std::string what = bHung ? "no end after " + std::to_string(m_opt.dwTimeoutMs / 1000) + " s (a hang)"
                                  : p.szFault[0] ? std::string(p.szFault) : std::string(sz);
-        Fault(p.nIndex, what);
+        // A fault of this program while it made the input: there is no input to save.
+        Fault(p.nIndex, p.bMaking ? "while making the input: " + what : what, !p.bMaking);
         // The batch goes on after the input that failed.
-        m_nNext = p.nIndex >= m_nNext ? p.nIndex + 1 : m_nBatchEnd;
+        m_nNext = p.nIndex >= m_nNext && !p.bMaking ? p.nIndex + 1 : m_nBatchEnd;
     }
     Close();
     return bOk;
@@ -427,10 +430,10 @@ int RunParent(const Options& opt)
         if (!handles.empty())
             WaitForMultipleObjects((DWORD)handles.size(), handles.data(), FALSE, 100);
     }
-    printf("%-10s %8s %9s %8s %7s %9s\n", "target", "inputs", "accepted", "refused", "faults", "seconds");
+    printf("%-10s %8s %9s %8s %6s %7s %9s\n", "target", "inputs", "accepted", "refused", "aside", "faults", "seconds");
     for (const auto& d : done)
-        printf("%-10s %8ld %9ld %8ld %7ld %9.1f\n", d.first->pszName, d.second.nInputs, d.second.nAccepted,
-               d.second.nInputs - d.second.nAccepted, d.second.nFaults, d.second.nMs / 1000.0);
+        printf("%-10s %8ld %9ld %8ld %6ld %7ld %9.1f\n", d.first->pszName, d.second.nInputs, d.second.nAccepted,
+               d.second.nInputs - d.second.nAccepted - d.second.nSetAside, d.second.nSetAside, d.second.nFaults, d.second.nMs / 1000.0);
     printf("%.1f s in all, seed %llu\n", (GetTickCount64() - nStart) / 1000.0, (unsigned long long)opt.nSeed);
     return bFault ? 1 : 0;
 }
@@ -513,6 +516,12 @@ std::string Scratch()
 int Boxes()
 {
     return s_nBoxes;
+}
+
+void SetAside()
+{
+    if (s_pProgress)
+        InterlockedIncrement(&s_pProgress->nSetAside);
 }
 
 }  // namespace fuzz

@@ -89,6 +89,10 @@ std::string MakeInput(const Target& target, const std::vector<std::string>& seed
 // Reports that the reader broke a rule with the input being run, and ends the process.
 [[noreturn]] void Fail(const char* pszFormat, ...);
 
+// Counts the input being run as set aside: not given to the reader, because the platform below
+// it is known to fail on it. Such inputs count as neither accepted nor refused.
+void SetAside();
+
 // A folder of this process's own for the files its inputs become, ending in a backslash.
 std::string Scratch();
 

@@ -1,6 +1,7 @@
 // Inputs: made from seeds by structure-aware mutation, every one from the run's seed and its index.
 #include "fuzz.h"
 
+#include <algorithm>
 #include <stdio.h>
 
 namespace fuzz {
@@ -68,9 +69,21 @@ void SetField(std::string& input, const Field& f, Rng& rng)
     input.replace(f.offset, f.width, sz);
 }
 
-void MutateOnce(std::string& input, const std::string& other, ShapeFn pfnShape, Rng& rng)
+// A shape's parts that lie in the input, whatever the shape function made of damaged bytes.
+Shape ShapeIn(const std::string& input, ShapeFn pfnShape)
 {
     Shape shape = pfnShape(input);
+    std::vector<Chunk> chunks;
+    for (const Chunk& c : shape.chunks)
+        if (c.offset <= input.size())
+            chunks.push_back({ c.offset, std::min(c.length, input.size() - c.offset) });
+    shape.chunks.swap(chunks);
+    return shape;
+}
+
+void MutateOnce(std::string& input, const std::string& other, ShapeFn pfnShape, Rng& rng)
+{
+    Shape shape = ShapeIn(input, pfnShape);
     switch (rng.Below(12)) {
     case 0:   // bit flips, near a field when there are fields
     case 1:
@@ -133,7 +146,7 @@ void MutateOnce(std::string& input, const std::string& other, ShapeFn pfnShape, 
         break;
     }
     default: {   // splice: the head of this input, the tail of the other
-        Shape shapeOther = pfnShape(other);
+        Shape shapeOther = ShapeIn(other, pfnShape);
         input = input.substr(0, PickSpot(input, shape, rng)) + other.substr(PickSpot(other, shapeOther, rng));
         break;
     }
