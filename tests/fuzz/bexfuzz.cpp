@@ -12,6 +12,8 @@
 //       the committed reproducers, as a regression test.
 //   bexfuzz --run TARGET FILE
 //       runs one input in this process, for a debugger.
+//   bexfuzz --make TARGET SEED INDEX FILE
+//       writes input INDEX of a run with SEED to FILE.
 //
 // Exit code 0 when no fault was found, 1 when one was, 2 for a bad command line.
 //
@@ -543,6 +545,13 @@ int main(int argc, char** argv)
             else if (!strcmp(argv[i], "--files")) files = argv[i + 1];
         }
         return pTarget && pszShm ? RunChild(*pTarget, pszShm, nSeed, files, nFrom, nCount) : 2;
+    }
+    if (argc == 6 && strcmp(argv[1], "--make") == 0) {
+        const Target* pTarget = FindTarget(argv[2]);
+        if (!pTarget)
+            return 2;
+        harness::WriteFileBytes(argv[5], MakeInput(*pTarget, pTarget->pfnSeeds(), _strtoui64(argv[3], NULL, 10), _strtoui64(argv[4], NULL, 10)));
+        return 0;
     }
     if (argc == 4 && strcmp(argv[1], "--run") == 0) {
         const Target* pTarget = FindTarget(argv[2]);
