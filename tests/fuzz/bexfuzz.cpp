@@ -6,7 +6,8 @@
 //       children at once, of different targets. A child that crashes, runs one input longer than
 //       --timeout seconds, or reports a broken rule is a fault: its input is saved under DIR
 //       (default "fuzz-findings" in the current directory) as DIR\TARGET\sSEED-iINDEX.EXT, and
-//       the batch goes on in a new child after it.
+//       the batch goes on in a new child after it. TARGET=N gives that target N inputs instead,
+//       without choosing it.
 //   bexfuzz --replay DIR [TARGET...]
 //       runs every file of DIR\TARGET\ as an input of TARGET, in child processes the same way:
 //       the committed reproducers, as a regression test.
@@ -234,6 +235,7 @@ struct Options {
     std::string out = "fuzz-findings";
     std::string replayDir;   // not empty: replay mode
     std::vector<const Target*> targets;
+    std::map<const Target*, LONG> counts;   // TARGET=N on the command line
 };
 
 struct Tally {
@@ -246,7 +248,7 @@ class Slot
 {
 public:
     Slot(const Options& opt, const Target& target, int nSlot)
-        : m_opt(opt), m_target(target), m_nEnd(opt.nCount), m_nSlot(nSlot)
+        : m_opt(opt), m_target(target), m_nEnd(opt.counts.count(&target) ? opt.counts.at(&target) : opt.nCount), m_nSlot(nSlot)
     {
         if (!opt.replayDir.empty()) {
             m_filesDir = opt.replayDir + target.pszName + "\\";
@@ -302,7 +304,8 @@ bool Slot::Start()
     CreateDirectoryA(m_scratch.c_str(), NULL);
     std::string cmd = "\"" + harness::ModuleDir() + "bexfuzz.exe\" --child " + m_target.pszName + " --shm " + szName +
                       " --from " + std::to_string(m_nNext) + " --count " + std::to_string(nCount);
-    cmd += m_filesDir.empty() ? " --seed " + std::to_string(m_opt.nSeed) : " --files \"" + m_filesDir + "\"";
+    // Without its backslash: before a closing quote it would escape the quote.
+    cmd += m_filesDir.empty() ? " --seed " + std::to_string(m_opt.nSeed) : " --files \"" + m_filesDir.substr(0, m_filesDir.size() - 1) + "\"";
     SetEnvironmentVariableA("TEMP", m_scratch.c_str());
     SetEnvironmentVariableA("TMP", m_scratch.c_str());
     STARTUPINFOA si = { sizeof(si) };
@@ -459,8 +462,12 @@ bool ParseArgs(int argc, char** argv, Options& opt)
             opt.out = argv[++i];
         else if (arg == "--replay" && bValue)
             opt.replayDir = std::string(argv[++i]) + "\\";
-        else if (const Target* pTarget = FindTarget(arg))
-            opt.targets.push_back(pTarget);
+        else if (const Target* pTarget = FindTarget(arg.substr(0, arg.find('=')))) {
+            if (arg.find('=') == std::string::npos)
+                opt.targets.push_back(pTarget);
+            else
+                opt.counts[pTarget] = atol(arg.c_str() + arg.find('=') + 1);
+        }
         else {
             fprintf(stderr, "unknown argument: %s\n", arg.c_str());
             return false;
@@ -542,7 +549,7 @@ int main(int argc, char** argv)
             else if (!strcmp(argv[i], "--seed")) nSeed = _strtoui64(argv[i + 1], NULL, 10);
             else if (!strcmp(argv[i], "--from")) nFrom = atol(argv[i + 1]);
             else if (!strcmp(argv[i], "--count")) nCount = atol(argv[i + 1]);
-            else if (!strcmp(argv[i], "--files")) files = argv[i + 1];
+            else if (!strcmp(argv[i], "--files")) files = std::string(argv[i + 1]) + "\\";
         }
         return pTarget && pszShm ? RunChild(*pTarget, pszShm, nSeed, files, nFrom, nCount) : 2;
     }

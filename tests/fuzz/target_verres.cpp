@@ -16,7 +16,7 @@ namespace {
 using fuzz::Fail;
 using fuzz::Field;
 
-const DWORD cbRoom = 0x4000;
+const DWORD cbRoom = 0x1000;
 
 template <class T> T Get(const std::string& s, size_t at)
 {
