@@ -106,11 +106,13 @@ bool Print(const std::string& body, fuzz::Rng& rng)
         if (bPaginated && nPages < 1)
             Fail("a paginated text has no page");
         if (bPaginated) {
-            PrintPage(printer, dc, hAttrib, info, 1);
+            // The last page, where the text ends, and any other, printed on its own.
             PrintPage(printer, dc, hAttrib, info, nPages);
             PrintPage(printer, dc, hAttrib, info, 1 + (UINT)rng.Below(nPages));
-            // Pages the table does not know end the job.
-            PrintPage(printer, dc, hAttrib, info, rng.OneIn(2) ? 0 : nPages + 1);
+            // A page the table does not know ends the job.
+            info.m_nCurPage = rng.OneIn(2) ? 0 : nPages + 1;
+            if (printer.PrintOnePage(&dc, &info, TRUE) || info.m_bContinuePrinting)
+                Fail("page %u of %u was printed", info.m_nCurPage, nPages);
         }
         printer.OnEndPrinting(&dc, &info);
     }
