@@ -20,10 +20,10 @@ const char* const s_apszFile[] = {
     "Apps\\FileList.txt", "Local\\WexAddOns.ini", "Local\\WexOptions.ini", "Projects\\Plant7\\Plant7.wpj",
     "Projects\\Plant7\\CpuA\\CpuA.qhw", "Projects\\Plant7\\CpuB\\CpuB.qhw", "Libs\\Std\\Base.lin", "Libs\\Usr\\Extra.lin",
 };
-// Few, since each costs the report two loads of its version resource: one that a record can
-// match in every way, and one of the tool table without a resource.
+// Few, since the report loads each program file's image twice for its version resource: one
+// that a record can match in every way, and one of the tool table that is no program at all.
 const char* const s_apszProgram[][2] = {
-    { "Equal.exe", "repfix_equal" }, { "WexLoad.exe", "verfix_none" },
+    { "Equal.exe", "repfix_equal" }, { "WexLoad.exe", NULL },
 };
 const char szRoot[] = "$ROOT$";
 
@@ -31,7 +31,7 @@ Installation* s_pInst;
 
 std::string Program(const char* pszFixture)
 {
-    return harness::ReadFileBytes(harness::ModuleDir() + pszFixture + ".dll");
+    return pszFixture ? harness::ReadFileBytes(harness::ModuleDir() + pszFixture + ".dll") : "MZ, but no program";
 }
 
 void SetUp()
@@ -53,7 +53,7 @@ void TearDown()
 std::vector<std::string> Seeds()
 {
     std::string list = "Tur installation list\r\n\r\n" + Record("2.0.140", Program("repfix_equal"), "Equal.exe") +
-                       Record("2.0.139", Program("repfix_equal"), "EQUAL.EXE") + Record("1.0", Program("verfix_none"), "WexLoad.exe") +
+                       Record("2.0.139", Program("repfix_equal"), "EQUAL.EXE") + Record("1.0", Program(NULL), "WexLoad.exe") +
                        Record("1.0", "", "Missing.dll") + "7 W 1.0 0 0\r\n" + Record("1.0", "", "AfterShort.dll");
     std::string addOns = "[Equal]\r\nEditorPath=<$AppsDir>\\Equal.exe\r\n[Local]\r\nEditorPath=<$LocalDir>\\..\\Apps\\WexLoad.exe\r\n"
                          "[Programs]\r\nEditorPath=<$ProgramsDir>\\none.exe\r\n[Gone]\r\nEditorPath=C:\\nowhere\\Gone.exe\r\n[No path]\r\nOther=1\r\n";
