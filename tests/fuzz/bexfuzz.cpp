@@ -49,7 +49,6 @@ struct Progress {
     char szFault[1024];
 };
 
-const DWORD STATUS_BAD_BLOCK = 0xE0BE0001;   // raised by the page heap for a bad free
 const UINT nFaultExit = 3;
 
 Progress* s_pProgress;          // in a child
@@ -104,7 +103,7 @@ LONG CALLBACK FirstChance(EXCEPTION_POINTERS* pInfo)
 LONG WINAPI Unhandled(EXCEPTION_POINTERS* pInfo)
 {
     const EXCEPTION_RECORD* pRec = pInfo->ExceptionRecord;
-    if (pRec->ExceptionCode == STATUS_BAD_BLOCK)
+    if (pRec->ExceptionCode == harness::pageheap::STATUS_BAD_FREE)
         Fail("a pointer freed that no block starts (%s), at %s", harness::pageheap::Describe((const void*)pRec->ExceptionInformation[0]).c_str(),
              Where(pRec->ExceptionAddress).c_str());
     if (pRec->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && pRec->NumberParameters >= 2)
@@ -473,9 +472,11 @@ bool ParseArgs(int argc, char** argv, Options& opt)
             return false;
         }
     }
-    if (opt.targets.empty())
+    if (opt.targets.empty()) {
         for (const Target& t : Registry())
             opt.targets.push_back(&t);
+        std::stable_sort(opt.targets.begin(), opt.targets.end(), [](const Target* a, const Target* b) { return a->nCost > b->nCost; });
+    }
     return true;
 }
 

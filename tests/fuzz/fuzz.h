@@ -76,6 +76,9 @@ struct Target {
     // Runs the reader on the input; true when it took it, false when it refused it. A broken
     // rule is reported with Fail.
     bool (*pfnRun)(const std::string& input);
+    // About how many times the others' an input of this target costs: the costly ones start first,
+    // so that the others run beside them.
+    int nCost = 1;
 };
 
 struct Registrar {

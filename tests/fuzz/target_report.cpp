@@ -152,6 +152,6 @@ bool Run(const std::string& input)
     return out.nWarnings == 0;
 }
 
-fuzz::Registrar s_report({ "report", "txt", Seeds, ShapeOf, MutateParts, NULL, SetUp, TearDown, Run });
+fuzz::Registrar s_report({ "report", "txt", Seeds, ShapeOf, MutateParts, NULL, SetUp, TearDown, Run, 10 });
 
 }  // namespace

@@ -195,19 +195,19 @@ std::string CPageHeap::Describe(const void* pv)
     else if (p >= b.pData + b.cb)
         snprintf(sz, sizeof(sz), "%llu bytes past the end of a %llu-byte %s block", (unsigned long long)(p - (b.pData + b.cb)),
                  (unsigned long long)b.cb, pszKind);
+    else if (p < b.pData)
+        snprintf(sz, sizeof(sz), "%llu bytes before the start of a %llu-byte %s block", (unsigned long long)(b.pData - p),
+                 (unsigned long long)b.cb, pszKind);
     else
-        snprintf(sz, sizeof(sz), "%lld bytes into a %llu-byte %s block", (long long)(p - b.pData), (unsigned long long)b.cb, pszKind);
+        snprintf(sz, sizeof(sz), "%llu bytes into a %llu-byte %s block", (unsigned long long)(p - b.pData), (unsigned long long)b.cb, pszKind);
     return sz;
 }
 
-// A pointer that is no block's start handed back to the heap: a double free or a wild pointer.
-// The report names it; the process cannot sensibly go on.
-const DWORD STATUS_BAD_BLOCK = 0xE0BE0001;
-
-void BadBlock(const void* pv)
+// The process cannot sensibly go on after a bad free.
+void BadFree(const void* pv)
 {
     ULONG_PTR arg = (ULONG_PTR)pv;
-    RaiseException(STATUS_BAD_BLOCK, EXCEPTION_NONCONTINUABLE, 1, &arg);
+    RaiseException(STATUS_BAD_FREE, EXCEPTION_NONCONTINUABLE, 1, &arg);
 }
 
 // --- The C runtime's family
@@ -247,7 +247,7 @@ void __cdecl Free(void* pv)
         s_heap.Free(pSlot);
     s_heap.Unlock();
     if (!pSlot || pSlot->kind != kindCrt)
-        BadBlock(pv);
+        BadFree(pv);
 }
 
 void* __cdecl Realloc(void* pv, size_t cb)
@@ -265,7 +265,7 @@ void* __cdecl Realloc(void* pv, size_t cb)
     size_t cbOld = pSlot && pSlot->kind == kindCrt ? pSlot->cb : 0;
     s_heap.Unlock();
     if (!pSlot || pSlot->kind != kindCrt)
-        BadBlock(pv);
+        BadFree(pv);
     void* pNew = Malloc(cb);
     if (pNew) {
         memcpy(pNew, pv, cb < cbOld ? cb : cbOld);
@@ -350,7 +350,7 @@ HGLOBAL WINAPI GlobalFreeHook(HGLOBAL h)
     if (pSlot)
         return NULL;
     if (s_heap.Owns(DataOf(h)))
-        BadBlock(DataOf(h));
+        BadFree(DataOf(h));
     return s_pfnGlobalFree(h);
 }
 

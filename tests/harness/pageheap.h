@@ -21,6 +21,10 @@
 namespace harness {
 namespace pageheap {
 
+// Raised, with the pointer as its one parameter, when a pointer that starts no block of the heap
+// is freed into it: a double free, or a pointer into a block.
+const DWORD STATUS_BAD_FREE = 0xE0BE0001;
+
 // Routes the malloc family of each module (NULL: the program itself) through the heap. False
 // when a module is not loaded or does not import the family from msvcrt.dll.
 bool InstallCrt(std::initializer_list<const char*> modules);
