@@ -7,7 +7,6 @@
 #include "pageheap.h"
 #include "../bitmap/bitmaptest.h"
 
-#include <memory>
 
 namespace {
 

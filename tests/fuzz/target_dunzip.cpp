@@ -91,11 +91,15 @@ std::vector<std::string> Names(const std::string& input)
     return names;
 }
 
+// Without a trailing backslash, so that a folder compares as itself.
 std::string FullPath(const std::string& path)
 {
     char sz[MAX_PATH];
     DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, sz, NULL);
-    return n && n < MAX_PATH ? std::string(sz, n) : std::string();
+    std::string full = n && n < MAX_PATH ? std::string(sz, n) : std::string();
+    while (full.size() > 3 && full.back() == '\\')
+        full.pop_back();
+    return full;
 }
 
 bool Exists(const std::string& path)
@@ -128,14 +132,16 @@ bool Run(const std::string& input)
     CreateDirectoryA(root.c_str(), NULL);
     harness::WriteFileBytes(zip, input);
 
-    // Where the names lead when taken as paths, outside the destination, and not there before.
+    // Where the names lead when taken as paths, outside the destination, and not there before;
+    // the destination and the folders above it are made by the extraction itself.
     std::set<std::string> escapes;
     for (std::string name : Names(input)) {
         for (char& ch : name)
             if (ch == '/')
                 ch = '\\';
         for (const std::string& path : { FullPath(name), FullPath(dest + "\\" + name) })
-            if (!path.empty() && _strnicmp(path.c_str(), (dest + "\\").c_str(), dest.size() + 1) != 0 && !Exists(path))
+            if (!path.empty() && _strnicmp(path.c_str(), (dest + "\\").c_str(), dest.size() + 1) != 0 &&
+                _strnicmp((dest + "\\").c_str(), (path + "\\").c_str(), path.size() + 1) != 0 && !Exists(path))
                 escapes.insert(path);
     }
 

@@ -8,6 +8,7 @@
 #include "harness.h"
 #include "BexLib32.h"
 
+#include <ctype.h>
 #include <memory>
 #include <stdio.h>
 #include <string.h>

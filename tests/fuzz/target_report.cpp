@@ -9,6 +9,7 @@
 #include "installation.h"
 #include "BexLib32.h"
 
+#include <ctype.h>
 #include <string.h>
 
 namespace {
