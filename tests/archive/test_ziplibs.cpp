@@ -3,6 +3,7 @@
 // made by Info-ZIP's zip list and extract, and hostile or damaged archives write nothing they
 // should not.
 #include "harness.h"
+#include "craftzip.h"
 #include "BexLib32.h"
 #include <gtest/gtest.h>
 #include <map>
@@ -64,39 +65,6 @@ std::string Noise(size_t cb)
     for (char& ch : s)
         ch = (char)((x = x * 1103515245 + 12345) >> 23);
     return s;
-}
-
-DWORD Crc32(const std::string& data)
-{
-    DWORD crc = 0xFFFFFFFF;
-    for (unsigned char ch : data) {
-        crc ^= ch;
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
-    }
-    return ~crc;
-}
-
-void Put16(std::string& s, WORD w) { s += (char)w; s += (char)(w >> 8); }
-void Put32(std::string& s, DWORD dw) { Put16(s, LOWORD(dw)); Put16(s, HIWORD(dw)); }
-
-// A stored archive with the given entries, names exactly as given.
-std::string CraftedZip(const std::vector<std::pair<std::string, std::string>>& entries)
-{
-    std::string body, dir, end;
-    for (const auto& e : entries) {
-        DWORD dwOffset = (DWORD)body.size(), cb = (DWORD)e.second.size();
-        Put32(body, 0x04034b50); Put16(body, 10); Put32(body, 0); Put32(body, 0x00210000);
-        Put32(body, Crc32(e.second)); Put32(body, cb); Put32(body, cb); Put16(body, (WORD)e.first.size()); Put16(body, 0);
-        body += e.first + e.second;
-        Put32(dir, 0x02014b50); Put16(dir, 20); Put16(dir, 10); Put32(dir, 0); Put32(dir, 0x00210000);
-        Put32(dir, Crc32(e.second)); Put32(dir, cb); Put32(dir, cb); Put16(dir, (WORD)e.first.size());
-        Put32(dir, 0); Put32(dir, 0); Put32(dir, 0); Put32(dir, dwOffset);
-        dir += e.first;
-    }
-    Put32(end, 0x06054b50); Put32(end, 0); Put16(end, (WORD)entries.size()); Put16(end, (WORD)entries.size());
-    Put32(end, (DWORD)dir.size()); Put32(end, (DWORD)body.size()); Put16(end, 0);
-    return body + dir + end;
 }
 
 const Tree& InfoZipSources()

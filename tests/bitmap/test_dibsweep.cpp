@@ -1,104 +1,31 @@
 // Damaged bitmap files by the thousand: truncated at every offset and changed at random (fixed
-// seed). While the sweep runs the library's memory blocks are the test's own: each file is loaded
-// and drawn once with its block against a no-access page, which catches the library reading past
-// it; and each file that loads is drawn twice more with different bytes behind its block, which
-// catches GDI reading past it (Wine's GDI reads caller memory on its Unix side, where a fault on
-// a no-access page is swallowed and never reaches this process's handlers). Error boxes are
-// refused as they are created, so that each damaged file costs no box on the screen.
+// seed). From this test on the library's global memory blocks come from the page heap: each file
+// is loaded and drawn once with its block against a no-access page, which catches the library
+// reading past it; and each file that loads is drawn twice more with different bytes behind its
+// block, which catches GDI reading past it (Wine's GDI reads caller memory on its Unix side, where
+// a fault on a no-access page is swallowed and never reaches this process's handlers). Error
+// boxes are refused as they are created, so that each damaged file costs no box on the screen.
 #include "bitmaptest.h"
+#include "pageheap.h"
 #include <gtest/gtest.h>
-#include <map>
 #include <random>
 
 namespace {
 
-// The slot of BexLib32.dll's import table through which it calls pszName of kernel32.
-void** ImportSlot(const char* pszName)
-{
-    BYTE* pBase = (BYTE*)GetModuleHandleA("BexLib32.dll");
-    IMAGE_NT_HEADERS* pNt = (IMAGE_NT_HEADERS*)(pBase + ((IMAGE_DOS_HEADER*)pBase)->e_lfanew);
-    IMAGE_DATA_DIRECTORY& dir = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (IMAGE_IMPORT_DESCRIPTOR* pImp = (IMAGE_IMPORT_DESCRIPTOR*)(pBase + dir.VirtualAddress); pImp->Name; ++pImp) {
-        if (_stricmp((char*)pBase + pImp->Name, "kernel32.dll") != 0)
-            continue;
-        IMAGE_THUNK_DATA* pName = (IMAGE_THUNK_DATA*)(pBase + pImp->OriginalFirstThunk);
-        IMAGE_THUNK_DATA* pAddr = (IMAGE_THUNK_DATA*)(pBase + pImp->FirstThunk);
-        for (; pName->u1.AddressOfData; ++pName, ++pAddr)
-            if (!IMAGE_SNAP_BY_ORDINAL(pName->u1.Ordinal) &&
-                strcmp((char*)((IMAGE_IMPORT_BY_NAME*)(pBase + pName->u1.AddressOfData))->Name, pszName) == 0)
-                return (void**)&pAddr->u1.Function;
-    }
-    return NULL;
-}
+std::string s_case;            // what the sweep is doing, told when a block is read past
+int s_nFaults;
 
-// While the sweep runs, the library's global memory blocks are these: with a no-access page right
-// behind each (a read of it is recorded before the process dies of it), or, with a tail byte set,
-// with 64 KiB of that byte behind.
-struct Block {
-    BYTE *pBase, *pData;
-    SIZE_T cb;
-};
-std::map<HGLOBAL, Block> s_blocks;
-int s_nFaults, s_nTail = -1;   // s_nTail -1: a no-access page behind each block; else the byte behind it
-std::string s_case;            // what the sweep is doing, told when a guard page is read
-const SIZE_T cbTail = 0x10000, cbPage = 0x1000;
-
-Block* Find(HGLOBAL h) { return s_blocks.count(h) ? &s_blocks[h] : NULL; }
-
-HGLOBAL WINAPI Alloc(UINT, SIZE_T cb)
-{
-    if (cb > 0x10000000)   // the sweep's files are small: a larger size is a failed allocation
-        return NULL;
-    SIZE_T cbData = (cb + cbPage - 1) / cbPage * cbPage;
-    BYTE* pBase = (BYTE*)VirtualAlloc(NULL, cbData + cbTail, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    DWORD dwOld;
-    if (s_nTail < 0)
-        VirtualProtect(pBase + cbData, cbPage, PAGE_NOACCESS, &dwOld);
-    else
-        memset(pBase + cbData, s_nTail, cbTail);
-    s_blocks[(HGLOBAL)pBase] = { pBase, pBase + cbData - cb, cb };
-    return (HGLOBAL)pBase;
-}
-LPVOID WINAPI Lock(HGLOBAL h) { return Find(h) ? Find(h)->pData : NULL; }
-BOOL WINAPI Unlock(HGLOBAL) { return FALSE; }
-HGLOBAL WINAPI Handle(LPCVOID pv)
-{
-    for (auto& b : s_blocks)
-        if (b.second.pData == pv)
-            return b.first;
-    return NULL;
-}
-SIZE_T WINAPI Size(HGLOBAL h) { return Find(h) ? Find(h)->cb : 0; }
-HGLOBAL WINAPI Free(HGLOBAL h)
-{
-    if (Find(h))
-        VirtualFree(Find(h)->pBase, 0, MEM_RELEASE);
-    s_blocks.erase(h);
-    return NULL;
-}
 LONG CALLBACK OnException(EXCEPTION_POINTERS* pInfo)
 {
     EXCEPTION_RECORD* pRec = pInfo->ExceptionRecord;
-    if (pRec->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && pRec->NumberParameters >= 2)
-        for (auto& b : s_blocks) {
-            BYTE* pAt = (BYTE*)pRec->ExceptionInformation[1];
-            if (pAt >= b.second.pData + b.second.cb && pAt < b.second.pData + b.second.cb + cbPage) {
-                ++s_nFaults;
-                fprintf(stderr, "read past a loaded block of %u bytes: %s\n", (unsigned)b.second.cb, s_case.c_str());
-            }
+    if (pRec->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && pRec->NumberParameters >= 2) {
+        std::string what = harness::pageheap::Describe((void*)pRec->ExceptionInformation[1]);
+        if (!what.empty()) {
+            ++s_nFaults;
+            fprintf(stderr, "%s: %s\n", what.c_str(), s_case.c_str());
         }
+    }
     return EXCEPTION_CONTINUE_SEARCH;
-}
-
-// Puts pfn into the import slot; returns what was there, to put back.
-void* Patch(void** ppSlot, void* pfn)
-{
-    DWORD dwOld;
-    void* pOld = *ppSlot;
-    VirtualProtect(ppSlot, sizeof(void*), PAGE_READWRITE, &dwOld);
-    *ppSlot = pfn;
-    VirtualProtect(ppSlot, sizeof(void*), dwOld, &dwOld);
-    return pOld;
 }
 
 // Message boxes of this thread refused as they are created: MessageBox returns at once.
@@ -116,7 +43,7 @@ LRESULT CALLBACK RefuseBoxes(int nCode, WPARAM wParam, LPARAM lParam)
 // it was refused.
 std::string LoadAndDraw(const std::string& path, Canvas& canvas, int nTail)
 {
-    s_nTail = nTail;
+    harness::pageheap::SetTail(nTail);
     canvas.Clear();
     int nBefore = s_nBoxes, bOk = -1;
     {
@@ -129,7 +56,7 @@ std::string LoadAndDraw(const std::string& path, Canvas& canvas, int nTail)
     }
     EXPECT_TRUE(bOk == 0 || bOk == 1) << s_case;
     EXPECT_EQ(s_nBoxes - nBefore, bOk ? 0 : 1) << s_case;
-    EXPECT_EQ(s_blocks.size(), 0u) << "a block kept: " << s_case;
+    EXPECT_EQ(harness::pageheap::LiveGlobalBlocks(), 0u) << "a block kept: " << s_case;
     return bOk == 1 ? canvas.Rgb(0, 0, 48, 40) : std::string();
 }
 
@@ -149,19 +76,12 @@ void Check(const std::string& path, const std::string& file, Canvas& canvas, int
 
 TEST(DIBitmapFileSweep, DamagedFilesNeverReadOutsideTheirBlock)
 {
-    const char* apis[] = { "GlobalAlloc", "GlobalLock", "GlobalUnlock", "GlobalHandle", "GlobalSize", "GlobalFree" };
-    void* ours[] = { (void*)Alloc, (void*)Lock, (void*)Unlock, (void*)Handle, (void*)Size, (void*)Free };
-    void** slots[6];
-    for (int i = 0; i < 6; ++i)
-        ASSERT_NE(slots[i] = ImportSlot(apis[i]), nullptr) << apis[i];
-    struct Patched {   // put back however the test ends
-        void*** slots;
-        void** fns;
+    ASSERT_TRUE(harness::pageheap::InstallGlobal("BexLib32.dll"));
+    struct Watched {   // undone however the test ends
         PVOID hHandler = AddVectoredExceptionHandler(1, OnException);
-        Patched(void*** s, void** f) : slots(s), fns(f) { Swap(); s_hHook = SetWindowsHookExA(WH_CBT, RefuseBoxes, NULL, GetCurrentThreadId()); }
-        ~Patched() { UnhookWindowsHookEx(s_hHook); RemoveVectoredExceptionHandler(hHandler); Swap(); }
-        void Swap() { for (int i = 0; i < 6; ++i) fns[i] = Patch(slots[i], fns[i]); }
-    } patched(slots, ours);
+        Watched() { s_hHook = SetWindowsHookExA(WH_CBT, RefuseBoxes, NULL, GetCurrentThreadId()); }
+        ~Watched() { UnhookWindowsHookEx(s_hHook); RemoveVectoredExceptionHandler(hHandler); harness::pageheap::SetTail(-1); }
+    } watched;
     Canvas canvas(48, 40, RGB(1, 2, 3));
     std::string dir = harness::TempDir(), path = dir + "damaged.bmp";
     const char* names[] = { "core8", "info4", "rle8", "v5_16" };

@@ -2,6 +2,7 @@
 // information window around it, driven from a timer that fires inside its modal loop.
 #include "harness.h"
 #include "suite.h"
+#include "installation.h"
 #include "BexLib32.h"
 #include <gtest/gtest.h>
 #include <functional>
@@ -25,62 +26,12 @@ std::string Report()
     return out.text;
 }
 
-std::string Pad(const std::string& s, size_t n) { return s + std::string(n > s.size() ? n - s.size() : 1, ' '); }
-
-// The file checksum worked out here, byte by byte, as the installation list's maker would.
-std::string Sum(const std::string& bytes)
-{
-    DWORD dw = 0;
-    for (unsigned char b : bytes)
-        dw = ((dw ^ b) << 1) | ((dw ^ b) >> 31);
-    char sz[16];
-    sprintf(sz, "%lx", (unsigned long)dw);
-    return sz;
-}
-
-// A record of "FileList.txt": five fields before column 52, the file name from there.
-std::string Record(const std::string& version, const std::string& bytes, const std::string& name)
-{
-    std::string r = Pad("1", 6) + Pad("W", 6) + Pad(version, 14) + Pad(std::to_string(bytes.size()), 12) + Sum(bytes);
-    return Pad(r, 52) + name + "  \r\n";
-}
-
 std::string Fixture(const char* pszName) { return ReadFileBytes(harness::ModuleDir() + pszName + ".dll"); }
 
 void WriteIni(const std::string& path, const char* pszSection, const char* pszEntry, const std::string& value)
 {
     WritePrivateProfileStringA(pszSection, pszEntry, value.c_str(), path.c_str());
 }
-
-// The sample installation: program files, add-ons, library directories and a project.
-struct Installation {
-    std::string root = harness::TempDir();
-    std::string apps = root + "Apps\\", local = root + "Local\\", libs = root + "Libs\\";
-    std::string project = root + "Projects\\Plant7\\Plant7.wpj";
-    std::string programs;   // a folder below the system's program files directory
-    suite::GlobalEntry appsDir{ "AppsDir" }, localDir{ "LocalDir" }, stdLib{ "StdLibDir" }, appLib{ "AppLibDir" },
-        usrLib{ "UsrLibDir" }, fbDir{ "FBDir" };
-    suite::Entry active{ HKEY_CURRENT_USER, "Wex\\Active", "Project" };
-
-    Installation()
-    {
-        for (const char* psz : { "Apps", "Apps\\d.dll", "Local", "Local\\AddOn", "Libs", "Libs\\Std", "Libs\\Std\\Sub.lin",
-                                 "Libs\\Usr", "Projects", "Projects\\Plant7", "Projects\\Plant7\\CpuA",
-                                 "Projects\\Plant7\\CpuB", "Projects\\Plant7\\CpuD" })
-            CreateDirectoryA((root + psz).c_str(), NULL);
-        appsDir.Set(apps);
-        localDir.Set(root + "Local");   // stored without its backslash, as an installer may
-        programs = suite::Query(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
-        programs = programs.substr(0, programs.find('\0')) + "\\TurVersTest\\";
-        CreateDirectoryA(programs.c_str(), NULL);
-    }
-    ~Installation()
-    {
-        harness::RemoveTree(root);
-        harness::RemoveTree(programs);
-    }
-    std::string AppsNoSlash() const { return apps.substr(0, apps.size() - 1); }
-};
 
 // Program files of every status, decoys, add-ons and an installation list that names them.
 void InstallPrograms(Installation& inst)

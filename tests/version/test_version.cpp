@@ -89,3 +89,31 @@ TEST(CVersionInfo, ResourcesThatLackAPartAnswerNothingOfIt)
     EXPECT_STREQ(info.StringFileInfo("FileVersion"), "9.9");
     EXPECT_EQ(info.GetFixedFileInfo(), nullptr);
 }
+
+TEST(CVersionInfo, AResourceWhoseLengthsReachPastItIsNotRead)
+{
+    // The version API walks a resource by the lengths stored in it, and converts texts into the
+    // buffer at an offset the root's length gives: such a resource would be read, and written,
+    // outside its buffer.
+    std::string good = harness::ReadFileBytes((LPCSTR)Fixture("verfix_comma"));
+    const char szRoot[] = "V\0S\0_\0V\0E\0R\0S\0I\0O\0N\0_\0I\0N\0F\0O\0";
+    size_t nRoot = good.find(std::string(szRoot, sizeof(szRoot) - 1)) - 6;
+    size_t nVar = good.find(std::string("V\0a\0r\0F\0i\0l\0e\0", 14)) - 6;
+    size_t nTranslation = good.find(std::string("T\0r\0a\0n\0s\0", 10)) - 6;
+    ASSERT_LT(nTranslation, good.size());
+    const struct { size_t at; WORD w; const char* what; } damage[] = {
+        { nRoot, 0xFFFF, "the root longer than the resource" },
+        { nVar, 0x7FF0, "a block longer than its parent" },
+        { nTranslation + 2, 0x7FFF, "a value longer than the resource" },
+    };
+    std::string dir = harness::TempDir();
+    for (const auto& d : damage) {
+        std::string bytes = good;
+        memcpy(&bytes[d.at], &d.w, sizeof(d.w));
+        harness::WriteFileBytes(dir + "damaged.dll", bytes);
+        CVersionInfo info;
+        EXPECT_FALSE(info.Init((dir + "damaged.dll").c_str())) << d.what;
+        EXPECT_STREQ(info.StringFileInfo("FileVersion"), "") << d.what;
+    }
+    harness::RemoveTree(dir);
+}
