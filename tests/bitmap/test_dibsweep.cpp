@@ -28,16 +28,7 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* pInfo)
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
-// Message boxes of this thread refused as they are created: MessageBox returns at once.
-int s_nBoxes;
-HHOOK s_hHook;
-LRESULT CALLBACK RefuseBoxes(int nCode, WPARAM wParam, LPARAM lParam)
-{
-    char szClass[16];
-    if (nCode == HCBT_CREATEWND && GetClassNameA((HWND)wParam, szClass, sizeof(szClass)) && strcmp(szClass, "#32770") == 0)
-        return ++s_nBoxes;
-    return CallNextHookEx(s_hHook, nCode, wParam, lParam);
-}
+harness::BoxRefuser* s_pBoxes;   // error boxes, refused as they are made
 
 // Loads the file with the tail given and draws it every way; the canvas afterwards, or "" when
 // it was refused.
@@ -45,7 +36,7 @@ std::string LoadAndDraw(const std::string& path, Canvas& canvas, int nTail)
 {
     harness::pageheap::SetTail(nTail);
     canvas.Clear();
-    int nBefore = s_nBoxes, bOk = -1;
+    int nBefore = s_pBoxes->Count(), bOk = -1;
     {
         CDIBitmapFile dib(path.c_str(), &bOk);
         if (bOk == 1) {
@@ -55,7 +46,7 @@ std::string LoadAndDraw(const std::string& path, Canvas& canvas, int nTail)
         }
     }
     EXPECT_TRUE(bOk == 0 || bOk == 1) << s_case;
-    EXPECT_EQ(s_nBoxes - nBefore, bOk ? 0 : 1) << s_case;
+    EXPECT_EQ(s_pBoxes->Count() - nBefore, bOk ? 0 : 1) << s_case;
     EXPECT_EQ(harness::pageheap::LiveGlobalBlocks(), 0u) << "a block kept: " << s_case;
     return bOk == 1 ? canvas.Rgb(0, 0, 48, 40) : std::string();
 }
@@ -79,8 +70,9 @@ TEST(DIBitmapFileSweep, DamagedFilesNeverReadOutsideTheirBlock)
     ASSERT_TRUE(harness::pageheap::InstallGlobal("BexLib32.dll"));
     struct Watched {   // undone however the test ends
         PVOID hHandler = AddVectoredExceptionHandler(1, OnException);
-        Watched() { s_hHook = SetWindowsHookExA(WH_CBT, RefuseBoxes, NULL, GetCurrentThreadId()); }
-        ~Watched() { UnhookWindowsHookEx(s_hHook); RemoveVectoredExceptionHandler(hHandler); harness::pageheap::SetTail(-1); }
+        harness::BoxRefuser boxes;
+        Watched() { s_pBoxes = &boxes; }
+        ~Watched() { s_pBoxes = NULL; RemoveVectoredExceptionHandler(hHandler); harness::pageheap::SetTail(-1); }
     } watched;
     Canvas canvas(48, 40, RGB(1, 2, 3));
     std::string dir = harness::TempDir(), path = dir + "damaged.bmp";

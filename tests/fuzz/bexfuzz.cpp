@@ -53,8 +53,7 @@ const UINT nFaultExit = 3;
 
 Progress* s_pProgress;          // in a child
 std::string s_scratch;
-int s_nBoxes;
-HHOOK s_hBoxHook;
+harness::BoxRefuser* s_pBoxes;   // message boxes, refused as they are made, so that none waits for a user
 
 std::vector<Target>& Registry()
 {
@@ -134,14 +133,6 @@ void Aborted(int)
     Fail("abort()");
 }
 
-LRESULT CALLBACK RefuseBoxes(int nCode, WPARAM wParam, LPARAM lParam)
-{
-    char szClass[16];
-    if (nCode == HCBT_CREATEWND && GetClassNameA((HWND)wParam, szClass, sizeof(szClass)) && strcmp(szClass, "#32770") == 0)
-        return ++s_nBoxes;
-    return CallNextHookEx(s_hBoxHook, nCode, wParam, lParam);
-}
-
 void WatchForFaults()
 {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
@@ -149,7 +140,8 @@ void WatchForFaults()
     SetUnhandledExceptionFilter(Unhandled);
     std::set_terminate(Terminated);
     signal(SIGABRT, Aborted);
-    s_hBoxHook = SetWindowsHookExA(WH_CBT, RefuseBoxes, NULL, GetCurrentThreadId());
+    static harness::BoxRefuser s_boxes;   // for the life of the process
+    s_pBoxes = &s_boxes;
 }
 
 bool InstallPageHeap()
@@ -526,7 +518,7 @@ std::string Scratch()
 
 int Boxes()
 {
-    return s_nBoxes;
+    return s_pBoxes ? s_pBoxes->Count() : 0;
 }
 
 void SetAside()

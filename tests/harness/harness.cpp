@@ -12,6 +12,29 @@ namespace harness {
 
 static thread_local MsgBoxCatcher* t_pCatcher = NULL;
 
+static thread_local BoxRefuser* t_pRefuser = NULL;
+
+BoxRefuser::BoxRefuser()
+{
+    t_pRefuser = this;
+    m_hHook = SetWindowsHookExA(WH_CBT, CbtProc, NULL, GetCurrentThreadId());
+}
+
+BoxRefuser::~BoxRefuser()
+{
+    UnhookWindowsHookEx(m_hHook);
+    t_pRefuser = NULL;
+}
+
+LRESULT CALLBACK BoxRefuser::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    char szClass[16];
+    if (t_pRefuser && nCode == HCBT_CREATEWND && GetClassNameA((HWND)wParam, szClass, sizeof(szClass)) &&
+        strcmp(szClass, "#32770") == 0)
+        return ++t_pRefuser->m_nBoxes;   // not zero: the window is not created
+    return CallNextHookEx(NULL, nCode, wParam, lParam);
+}
+
 MsgBoxCatcher::MsgBoxCatcher()
 {
     t_pCatcher = this;

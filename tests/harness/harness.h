@@ -46,6 +46,21 @@ private:
     std::function<void(const MsgBox&)> m_onBox;
 };
 
+// While a refuser lives, every dialog (message boxes among them) that code on its thread tries to
+// create is refused as it is created and counted: for runs of thousands of damaged inputs, where a
+// box on the screen for each would cost far more than the input.
+class BoxRefuser {
+public:
+    BoxRefuser();
+    ~BoxRefuser();
+    int Count() const { return m_nBoxes; }
+
+private:
+    static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
+    HHOOK m_hHook;
+    int m_nBoxes = 0;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Receiver windows: a top-level window of a given class that records every WM_COPYDATA it gets.
 struct CopyData {
